@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and then either starts Pellinova or runs every test.
+#   ./setup.sh start   build and start the program
+#   ./setup.sh test    build and run the whole test suite (also under ASan and UBSan)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk xdg-utils)
+TEST_PACKAGES=(xvfb x11-utils x11-apps imagemagick clang libclang-rt-14-dev
+               desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file)
+
+install_missing() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+            missing+=("$package")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y "${missing[@]}"
+}
+
+build() { # build DIR cmake-options...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j"$(nproc)"
+}
+
+case "${1:-}" in
+start)
+    install_missing "${RUN_PACKAGES[@]}"
+    build build -DPELLINOVA_BUILD_TESTS=OFF -DPELLINOVA_BUILD_BENCH=OFF
+    exec build/app/pellinova
+    ;;
+test)
+    install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build-sanitize -DPELLINOVA_WERROR=ON -DPELLINOVA_SANITIZE=ON -DPELLINOVA_BUILD_BENCH=OFF
+    (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
+    build build-test -DPELLINOVA_WERROR=ON
+    cd build-test && ctest --output-on-failure -j"$(nproc)"
+    ;;
+*)
+    echo "usage: $0 start|test" >&2
+    exit 2
+    ;;
+esac

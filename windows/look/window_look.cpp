@@ -1,0 +1,71 @@
+#include "window_look.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+QStringList japaneseFontFamilies() {
+    return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
+            QStringLiteral("IPAGothic"),        QStringLiteral("VL Gothic"),
+            QStringLiteral("Meiryo UI"),        QStringLiteral("MS UI Gothic"),
+            QStringLiteral("MS PGothic")};
+}
+
+void applyJapaneseFonts(QApplication &app) {
+    QFont font = app.font();
+    font.setFamilies(japaneseFontFamilies());
+    font.setPointSizeF(9.0); // the size of the classic Japanese dialog font
+    app.setFont(font);
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/pellinova/icon.png"), QSize(32, 32));
+    return icon;
+}
+
+QPixmap bannerPixmap() {
+    return QPixmap(QStringLiteral(":/pellinova/banner.jpg"));
+}
+
+void applyWindowLook(QWidget *window, QSize clientSize) {
+    window->setFixedSize(clientSize);
+    window->setWindowIcon(programIcon());
+
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+
+    auto *banner = new QLabel(window);
+    banner->setObjectName(QStringLiteral("banner"));
+    const QPixmap picture = bannerPixmap();
+    banner->setPixmap(picture);
+    banner->setGeometry(QRect(QPoint(0, 0), picture.deviceIndependentSize().toSize()));
+    banner->setAttribute(Qt::WA_TransparentForMouseEvents);
+    banner->lower();
+}
+
+QLabel *makeLabel(const QString &text, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, kLabelText);
+    label->setPalette(palette);
+    label->setAutoFillBackground(false);
+    return label;
+}
+
+QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent) {
+    auto *button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: black;"
+                                         " border: 1px solid #404040; }"
+                                         "QPushButton:focus { border: 2px solid #000080; }"
+                                         "QPushButton:pressed { background-color: %2; }")
+                              .arg(face.name(), face.darker(125).name()));
+    return button;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+class QApplication;
+class QFont;
+class QIcon;
+class QLabel;
+class QPixmap;
+class QPushButton;
+class QWidget;
+
+// Both windows are laid out in twips; 15 twips make one logical pixel at 96 dpi, and Qt's
+// high-DPI scaling takes it from there.
+constexpr int twips(int value) {
+    return value / 15;
+}
+constexpr QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+inline constexpr QColor kButtonFace{224, 224, 224};
+inline constexpr QColor kLaunchButtonFace{255, 224, 192};
+inline constexpr QColor kLabelText{255, 255, 0};
+
+// The application's font: Japanese faces first, so that kana and kanji never take
+// Chinese glyph shapes whatever the locale.
+QStringList japaneseFontFamilies();
+void applyJapaneseFonts(QApplication &app);
+
+QIcon programIcon();
+QPixmap bannerPixmap();
+
+// Black background, the banner unscaled at the top left corner, the program icon, and a
+// client area of the given size that the user cannot change.
+void applyWindowLook(QWidget *window, QSize clientSize);
+
+// A yellow label on a transparent background.
+QLabel *makeLabel(const QString &text, QWidget *parent);
+
+// A push button drawn flat in its face colour. It is never a default button.
+QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent);

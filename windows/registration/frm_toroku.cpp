@@ -1,0 +1,5 @@
+#include "frm_toroku.h"
+
+frmToroku::frmToroku(const DataFileLocation &dataFile, QWidget *parent)
+    : QDialog(parent)
+    , m_dataFile(dataFile) {}
