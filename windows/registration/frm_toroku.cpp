@@ -3,3 +3,5 @@
 frmToroku::frmToroku(const DataFileLocation &dataFile, QWidget *parent)
     : QDialog(parent)
     , m_dataFile(dataFile) {}
+
+void frmToroku::showModally() {}

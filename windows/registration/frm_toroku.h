@@ -10,6 +10,10 @@ class frmToroku : public QDialog {
 public:
     explicit frmToroku(const DataFileLocation &dataFile, QWidget *parent = nullptr);
 
+    // Loads the window afresh (initial texts, lists filled) and shows it modally;
+    // returns when the user closes it.
+    void showModally();
+
 private:
     DataFileLocation m_dataFile;
 };
