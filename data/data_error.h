@@ -24,11 +24,13 @@ struct DataError {
     };
 
     Kind kind;
-    QString path = {};      // the data file (or folder) concerned
-    qint16 record = 0;      // 1-based record where reading stopped, 0 if none
-    qint16 field = -1;      // column of the field concerned, -1 if none
-    char32_t character = 0; // the offending character, 0 if none
-    QString detail = {};    // the operating system's own words, if any
+    QString path = {};        // the data file (or folder) concerned
+    qint16 record = 0;        // 1-based record where reading stopped, 0 if none
+    qint16 field = -1;        // column of the field concerned, -1 if none
+    char32_t character = 0;   // the offending character, 0 if none
+    QString detail = {};      // the operating system's own words, if any; for
+                              // ExistingFileBroken, the reader's message
+    bool fileChanged = false; // a failed append could not take its partial line back
 
     // A Japanese sentence or two for a message box: what happened, where, and what to do.
     QString message() const;

@@ -1,0 +1,151 @@
+#include "shift_jis.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+// ICU's converter swaps some control codes the way IBM's code pages do (0x1A, 0x1C, 0x7F),
+// while Windows keeps every control code as itself. Control codes are never part of a
+// two-byte character, so they are split off and passed through unconverted.
+constexpr bool isControl(char16_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+const char *const kCodePage = "windows-31j";
+
+QStringDecoder &icuDecoder() {
+    thread_local QStringDecoder decoder(kCodePage, QStringConverter::Flag::Stateless);
+    return decoder;
+}
+
+QStringEncoder &icuEncoder() {
+    thread_local QStringEncoder encoder(kCodePage, QStringConverter::Flag::Stateless);
+    return encoder;
+}
+
+// Appends the conversion of a run without control codes; false if it is not valid.
+bool decodeRun(QByteArrayView run, QString &out) {
+    QStringDecoder &decoder = icuDecoder();
+    if (!decoder.isValid())
+        return false;
+    decoder.resetState();
+    const qsizetype used = out.size();
+    out.resize(used + run.size()); // never more characters than bytes
+    QChar *end = decoder.appendToBuffer(out.data() + used, run);
+    out.truncate(end - out.constData());
+    return !decoder.hasError();
+}
+
+char16_t standIn(char16_t c) {
+    switch (c) {
+    case 0x301C:
+        return 0xFF5E; // WAVE DASH -> FULLWIDTH TILDE
+    case 0x2212:
+        return 0xFF0D; // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    case 0x2016:
+        return 0x2225; // DOUBLE VERTICAL LINE -> PARALLEL TO
+    case 0x2014:
+        return 0x2015; // EM DASH -> HORIZONTAL BAR
+    case 0x00A2:
+        return 0xFFE0; // CENT SIGN -> FULLWIDTH CENT SIGN
+    case 0x00A3:
+        return 0xFFE1; // POUND SIGN -> FULLWIDTH POUND SIGN
+    case 0x00AC:
+        return 0xFFE2; // NOT SIGN -> FULLWIDTH NOT SIGN
+    default:
+        return c;
+    }
+}
+
+// ICU also takes fallbacks (U+F86F -> 0x8782) that would not read back as written, so a
+// run counts as held only if its bytes decode to the very same text.
+bool encodeRun(QStringView run, QByteArray &out) {
+    QStringEncoder &encoder = icuEncoder();
+    if (!encoder.isValid())
+        return false;
+    encoder.resetState();
+    const QByteArray bytes = encoder.encode(run);
+    if (encoder.hasError())
+        return false;
+    QString back;
+    if (!decodeRun(bytes, back) || back != run)
+        return false;
+    out += bytes;
+    return true;
+}
+
+char32_t codePointAt(QStringView text, qsizetype i, qsizetype *length) {
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    }
+    *length = 1;
+    return c.unicode();
+}
+
+// Called only once a run has failed: finds the character to name to the user.
+char32_t firstRefused(QStringView run) {
+    QByteArray scratch;
+    qsizetype length = 1;
+    for (qsizetype i = 0; i < run.size(); i += length) {
+        const char32_t c = codePointAt(run, i, &length);
+        if (!encodeRun(run.sliced(i, length), scratch))
+            return c;
+    }
+    return run.isEmpty() ? 0 : run[0].unicode();
+}
+
+} // namespace
+
+namespace ShiftJis {
+
+std::optional<QString> decode(QByteArrayView bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        if (!isControl(b))
+            continue;
+        if (i > start && !decodeRun(bytes.sliced(start, i - start), text))
+            return std::nullopt;
+        text += QChar(b);
+        start = i + 1;
+    }
+    if (start < bytes.size() && !decodeRun(bytes.sliced(start), text))
+        return std::nullopt;
+    return text;
+}
+
+Encoded encode(QStringView text) {
+    QString mapped(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        mapped[i] = QChar(standIn(text[i].unicode()));
+
+    Encoded result;
+    result.bytes.reserve(mapped.size() * 2);
+    qsizetype start = 0;
+    auto flush = [&](qsizetype end) {
+        const QStringView run = QStringView(mapped).sliced(start, end - start);
+        if (run.isEmpty() || encodeRun(run, result.bytes))
+            return true;
+        result.refused = firstRefused(run);
+        result.bytes.clear();
+        return false;
+    };
+    for (qsizetype i = 0; i < mapped.size(); ++i) {
+        const char16_t c = mapped[i].unicode();
+        if (!isControl(c))
+            continue;
+        if (!flush(i))
+            return result;
+        result.bytes += char(c);
+        start = i + 1;
+    }
+    flush(mapped.size());
+    return result;
+}
+
+} // namespace ShiftJis
