@@ -7,6 +7,7 @@
 //   BENCH_FLOOR_STYLESHEETS=1   draw the buttons flat through style sheets
 //   BENCH_FLOOR_NO_BANNER=1     leave the banner out (no JPEG decode)
 //   BENCH_FLOOR_ASCII=1         ASCII texts only, so no CJK font is ever looked up
+//   BENCH_FLOOR_NO_CONTROLS=1   the bare window with its banner: what the controls cost
 
 #include <QApplication>
 #include <QComboBox>
@@ -86,6 +87,11 @@ int main(int argc, char *argv[]) {
         auto *banner = new QLabel(&window);
         banner->setPixmap(QPixmap(QStringLiteral(":/pellinova/banner.jpg")));
         banner->setGeometry(0, 0, 326, 103);
+    }
+
+    if (switchedOn("BENCH_FLOOR_NO_CONTROLS")) {
+        window.show();
+        return app.exec();
     }
 
     auto *details = new QPlainTextEdit(text("情報の表示\r\n", "Details\r\n"), &window);

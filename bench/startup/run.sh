@@ -62,7 +62,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display number itself and writes it out once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -88,8 +88,10 @@ measure_once() { # measure_once SIDE: appends "ms hwm_kib" to $work/SIDE
         path=$floor
         extra=("${floor_env[@]}")
     fi
-    line=$(env -i "${base_env[@]}" "${extra[@]}" "$measure" "$path" 2>>"$work/$side.log") ||
+    line=$(env -i "${base_env[@]}" "${extra[@]}" "$measure" "$path" 2>>"$work/$side.log") || {
+        kill -0 "$xvfb_pid" 2>/dev/null || echo "run.sh: Xvfb has ended: $(tail -n3 "$work/xvfb.log")" >&2
         fail "measuring $path failed: $(tail -n3 "$work/$side.log")"
+    }
     [[ $line =~ ms=([0-9.]+)\ hwm_kib=([0-9]+) ]] || fail "unexpected measurement: $line"
     echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]}" >>"$work/$side"
 }

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Where start-up goes: the floor with one of its switches on, against the plain floor. Each
+# row is what that one piece of the program's start-up adds.
+#
+#   breakdown.sh [--build DIR] [--runs N]     (both passed on to run.sh)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+floor_args=()
+while (($#)); do
+    (($# >= 2)) || { echo "breakdown.sh: $1 needs a value" >&2; exit 1; }
+    floor_args+=("$1" "$2")
+    shift 2
+done
+
+build="$here/../../build"
+for ((i = 0; i < ${#floor_args[@]}; i += 2)); do
+    [ "${floor_args[i]}" != --build ] || build=${floor_args[i + 1]}
+done
+floor=$build/bench/startup/bench_startup_floor
+
+printf "%-40s %9s %9s %7s %9s %9s %7s\n" "floor with" "ms" "floor ms" "ratio" \
+    "MiB" "floor MiB" "ratio"
+while IFS='|' read -r label switches; do
+    args=()
+    for switch in $switches; do
+        args+=(--program-env "$switch=1")
+    done
+    "$here/run.sh" "${floor_args[@]}" --program "$floor" "${args[@]}" |
+        awk -v label="$label" '
+            $1 == "program" { pm = $2; pk = $4 }
+            $1 == "floor" { fm = $2; fk = $4 }
+            $1 == "ratio" { rt = $2; rm = $3 }
+            END { printf "%-40s %9s %9s %7s %9s %9s %7s\n", label, pm, fm, rt, pk, fk, rm }'
+done <<'EOF'
+same floor (measurement noise)|BENCH_FLOOR_UNUSED
+Japanese application font|BENCH_FLOOR_FONTS
+Qt's Japanese translations|BENCH_FLOOR_TRANSLATIONS
+style-sheet buttons|BENCH_FLOOR_STYLESHEETS
+no banner (no JPEG decode)|BENCH_FLOOR_NO_BANNER
+ASCII texts (no CJK font)|BENCH_FLOOR_ASCII
+no controls (window and banner only)|BENCH_FLOOR_NO_CONTROLS
+fonts + translations + style sheets|BENCH_FLOOR_FONTS BENCH_FLOOR_TRANSLATIONS BENCH_FLOOR_STYLESHEETS
+EOF
