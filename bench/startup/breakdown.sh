@@ -19,8 +19,8 @@ for ((i = 0; i < ${#floor_args[@]}; i += 2)); do
 done
 floor=$build/bench/startup/bench_startup_floor
 
-printf "%-40s %9s %9s %7s %9s %9s %7s\n" "floor with" "ms" "floor ms" "ratio" \
-    "MiB" "floor MiB" "ratio"
+printf "%-38s %7s %7s %6s  %6s %6s %6s  %7s %7s %6s\n" "floor with" "ms" "floor" "ratio" \
+    "MiB" "floor" "ratio" "CPU ms" "floor" "ratio"
 while IFS='|' read -r label switches; do
     args=()
     for switch in $switches; do
@@ -28,10 +28,13 @@ while IFS='|' read -r label switches; do
     done
     "$here/run.sh" "${floor_args[@]}" --program "$floor" "${args[@]}" |
         awk -v label="$label" '
-            $1 == "program" { pm = $2; pk = $4 }
-            $1 == "floor" { fm = $2; fk = $4 }
-            $1 == "ratio" { rt = $2; rm = $3 }
-            END { printf "%-40s %9s %9s %7s %9s %9s %7s\n", label, pm, fm, rt, pk, fk, rm }'
+            $1 == "program" { pm = $2; pk = $4; pc = $6 }
+            $1 == "floor" { fm = $2; fk = $4; fc = $6 }
+            $1 == "ratio" { rt = $2; rk = $3; rc = $4 }
+            END {
+                printf "%-38s %7s %7s %6s  %6s %6s %6s  %7s %7s %6s\n", label, pm, fm, rt,
+                    pk, fk, rk, pc, fc, rc
+            }'
 done <<'EOF'
 same floor (measurement noise)|BENCH_FLOOR_UNUSED
 Japanese application font|BENCH_FLOOR_FONTS
