@@ -29,7 +29,9 @@ QString describe(char32_t c) {
     const bool showable = c > 0x20 && !(c >= 0xD800 && c <= 0xDFFF) && c <= 0x10FFFF;
     if (!showable)
         return code;
-    return QStringLiteral("「%1」（%2）").arg(QString::fromUcs4(&c, 1), code);
+    // fromUcs4() would drop a U+FEFF as a byte order mark.
+    const QString text = c > 0xFFFF ? QString::fromUcs4(&c, 1) : QString(QChar(char16_t(c)));
+    return QStringLiteral("「%1」（%2）").arg(text, code);
 }
 
 QString because(const QString &detail) {

@@ -14,14 +14,24 @@ constexpr bool isControl(char16_t c) {
 
 const char *const kCodePage = "windows-31j";
 
+// Qt 6.4's resetState() does not clear the error flag of an ICU converter, so one that has
+// seen an error is replaced. It is rebuilt in place: ICU keeps the address of the Qt
+// converter's state, so a converter must never be moved.
+template <typename Converter> Converter &icuConverter(std::optional<Converter> &converter) {
+    if (!converter || converter->hasError())
+        converter.emplace(kCodePage, QStringConverter::Flag::Stateless);
+    converter->resetState();
+    return *converter;
+}
+
 QStringDecoder &icuDecoder() {
-    thread_local QStringDecoder decoder(kCodePage, QStringConverter::Flag::Stateless);
-    return decoder;
+    thread_local std::optional<QStringDecoder> decoder;
+    return icuConverter(decoder);
 }
 
 QStringEncoder &icuEncoder() {
-    thread_local QStringEncoder encoder(kCodePage, QStringConverter::Flag::Stateless);
-    return encoder;
+    thread_local std::optional<QStringEncoder> encoder;
+    return icuConverter(encoder);
 }
 
 // Appends the conversion of a run without control codes; false if it is not valid.
@@ -29,7 +39,6 @@ bool decodeRun(QByteArrayView run, QString &out) {
     QStringDecoder &decoder = icuDecoder();
     if (!decoder.isValid())
         return false;
-    decoder.resetState();
     const qsizetype used = out.size();
     out.resize(used + run.size()); // never more characters than bytes
     QChar *end = decoder.appendToBuffer(out.data() + used, run);
@@ -64,7 +73,6 @@ bool encodeRun(QStringView run, QByteArray &out) {
     QStringEncoder &encoder = icuEncoder();
     if (!encoder.isValid())
         return false;
-    encoder.resetState();
     const QByteArray bytes = encoder.encode(run);
     if (encoder.hasError())
         return false;
