@@ -43,5 +43,7 @@ style-sheet buttons|BENCH_FLOOR_STYLESHEETS
 no banner (no JPEG decode)|BENCH_FLOOR_NO_BANNER
 ASCII texts (no CJK font)|BENCH_FLOOR_ASCII
 no controls (window and banner only)|BENCH_FLOOR_NO_CONTROLS
-fonts + translations + style sheets|BENCH_FLOOR_FONTS BENCH_FLOOR_TRANSLATIONS BENCH_FLOOR_STYLESHEETS
+every icon size as the window icon|BENCH_FLOOR_ALL_ICONS
+uninstalled font family in the label|BENCH_FLOOR_MISSING_FONT
+the five additions above together|BENCH_FLOOR_FONTS BENCH_FLOOR_TRANSLATIONS BENCH_FLOOR_STYLESHEETS BENCH_FLOOR_ALL_ICONS BENCH_FLOOR_MISSING_FONT
 EOF

@@ -8,9 +8,13 @@
 //   BENCH_FLOOR_NO_BANNER=1     leave the banner out (no JPEG decode)
 //   BENCH_FLOOR_ASCII=1         ASCII texts only, so no CJK font is ever looked up
 //   BENCH_FLOOR_NO_CONTROLS=1   the bare window with its banner: what the controls cost
+//   BENCH_FLOOR_ALL_ICONS=1     give the window every icon picture in the resources, not
+//                               only the 32 px one
+//   BENCH_FLOOR_MISSING_FONT=1  ask for an uninstalled family first in the yellow label
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
@@ -61,6 +65,16 @@ QPushButton *button(const QString &caption, QWidget *parent) {
     return result;
 }
 
+// The window manager gets every size the icon has, each decoded before the window is mapped.
+QIcon everyIcon() {
+    QIcon icon;
+    const QDir folder(QStringLiteral(":/pellinova"));
+    for (const QString &name : folder.entryList({QStringLiteral("icon*.png")})) {
+        icon.addFile(folder.filePath(name));
+    }
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -81,7 +95,7 @@ int main(int argc, char *argv[]) {
     window.setAutoFillBackground(true);
 
     const QIcon icon(QStringLiteral(":/pellinova/icon.png"));
-    window.setWindowIcon(icon);
+    window.setWindowIcon(switchedOn("BENCH_FLOOR_ALL_ICONS") ? everyIcon() : icon);
 
     if (!switchedOn("BENCH_FLOOR_NO_BANNER")) {
         auto *banner = new QLabel(&window);
@@ -114,6 +128,14 @@ int main(int argc, char *argv[]) {
     QPalette yellow = notice->palette();
     yellow.setColor(QPalette::WindowText, Qt::yellow);
     notice->setPalette(yellow);
+    if (switchedOn("BENCH_FLOOR_MISSING_FONT")) {
+        QFont font = notice->font();
+        font.setFamilies(
+            {QStringLiteral("Abadi MT Condensed Light"), QStringLiteral("Noto Sans CJK JP")});
+        font.setPointSizeF(8.25);
+        font.setWeight(QFont::Light);
+        notice->setFont(font);
+    }
     notice->setGeometry(32, 136, 218, 14);
 
     auto *picture = new QLabel(&window);
