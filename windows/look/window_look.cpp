@@ -22,8 +22,13 @@ void applyJapaneseFonts(QApplication &app) {
 }
 
 QIcon programIcon() {
+    // The 16-colour 32 px picture is the icon proper; the larger ones keep it sharp in docks,
+    // task switchers and on high-DPI screens instead of being blown up from 32 px.
     QIcon icon;
     icon.addFile(QStringLiteral(":/pellinova/icon.png"), QSize(32, 32));
+    for (const int size : {48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/pellinova/icon-%1.png").arg(size), QSize(size, size));
+    }
     return icon;
 }
 
