@@ -24,7 +24,8 @@ printf "%-38s %7s %7s %6s  %6s %6s %6s  %7s %7s %6s\n" "floor with" "ms" "floor"
 while IFS='|' read -r label switches; do
     args=()
     for switch in $switches; do
-        args+=(--program-env "$switch=1")
+        [[ $switch == *=* ]] || switch+="=1"
+        args+=(--program-env "$switch")
     done
     "$here/run.sh" "${floor_args[@]}" --program "$floor" "${args[@]}" |
         awk -v label="$label" '
@@ -43,7 +44,8 @@ style-sheet buttons|BENCH_FLOOR_STYLESHEETS
 no banner (no JPEG decode)|BENCH_FLOOR_NO_BANNER
 ASCII texts (no CJK font)|BENCH_FLOOR_ASCII
 no controls (window and banner only)|BENCH_FLOOR_NO_CONTROLS
-every icon size as the window icon|BENCH_FLOOR_ALL_ICONS
+window icons of 32 to 64 px|BENCH_FLOOR_ICONS_UP_TO=64
+window icons of 32 to 256 px|BENCH_FLOOR_ICONS_UP_TO=256
 uninstalled font family in the label|BENCH_FLOOR_MISSING_FONT
-the five additions above together|BENCH_FLOOR_FONTS BENCH_FLOOR_TRANSLATIONS BENCH_FLOOR_STYLESHEETS BENCH_FLOOR_ALL_ICONS BENCH_FLOOR_MISSING_FONT
+all five additions (256 px icons)|BENCH_FLOOR_FONTS BENCH_FLOOR_TRANSLATIONS BENCH_FLOOR_STYLESHEETS BENCH_FLOOR_ICONS_UP_TO=256 BENCH_FLOOR_MISSING_FONT
 EOF

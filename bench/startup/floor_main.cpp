@@ -8,8 +8,8 @@
 //   BENCH_FLOOR_NO_BANNER=1     leave the banner out (no JPEG decode)
 //   BENCH_FLOOR_ASCII=1         ASCII texts only, so no CJK font is ever looked up
 //   BENCH_FLOOR_NO_CONTROLS=1   the bare window with its banner: what the controls cost
-//   BENCH_FLOOR_ALL_ICONS=1     give the window every icon picture in the resources, not
-//                               only the 32 px one
+//   BENCH_FLOOR_ICONS_UP_TO=N   give the window every icon picture in the resources up to
+//                               N pixels wide, not only the 32 px one
 //   BENCH_FLOOR_MISSING_FONT=1  ask for an uninstalled family first in the yellow label
 
 #include <QApplication>
@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -66,11 +67,14 @@ QPushButton *button(const QString &caption, QWidget *parent) {
 }
 
 // The window manager gets every size the icon has, each decoded before the window is mapped.
-QIcon everyIcon() {
+QIcon iconsUpTo(int largest) {
     QIcon icon;
     const QDir folder(QStringLiteral(":/pellinova"));
     for (const QString &name : folder.entryList({QStringLiteral("icon*.png")})) {
-        icon.addFile(folder.filePath(name));
+        const QString path = folder.filePath(name);
+        if (QImageReader(path).size().width() <= largest) {
+            icon.addFile(path);
+        }
     }
     return icon;
 }
@@ -95,7 +99,8 @@ int main(int argc, char *argv[]) {
     window.setAutoFillBackground(true);
 
     const QIcon icon(QStringLiteral(":/pellinova/icon.png"));
-    window.setWindowIcon(switchedOn("BENCH_FLOOR_ALL_ICONS") ? everyIcon() : icon);
+    const int largestIcon = qEnvironmentVariableIntValue("BENCH_FLOOR_ICONS_UP_TO");
+    window.setWindowIcon(largestIcon > 0 ? iconsUpTo(largestIcon) : icon);
 
     if (!switchedOn("BENCH_FLOOR_NO_BANNER")) {
         auto *banner = new QLabel(&window);

@@ -98,6 +98,18 @@ measure_once() { # measure_once SIDE: appends "ms hwm_kib cpu_ms" to $work/SIDE
     echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]} ${BASH_REMATCH[3]}" >>"$work/$side"
 }
 
+# Wall times mean little while other work keeps every processor busy; say so.
+warn_if_busy() {
+    local load cpus
+    read -r load _ </proc/loadavg
+    cpus=$(nproc)
+    awk -v l="$load" -v c="$cpus" 'BEGIN { exit !(l >= c) }' &&
+        echo "run.sh: warning: load average $load on $cpus processors; the times are" \
+            "unreliable (the CPU times and peak RSS less so)" >&2
+    return 0
+}
+
+warn_if_busy
 # The warm-up runs fill the file caches and the font cache; they are not counted.
 measure_once program
 measure_once floor
@@ -113,6 +125,8 @@ for ((i = 1; i <= runs; i++)); do
         measure_once program
     fi
 done
+
+warn_if_busy
 
 median() { # median FILE COLUMN
     sort -n -k"$2,$2" "$1" | awk -v c="$2" '{ v[NR] = $c }
