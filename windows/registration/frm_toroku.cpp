@@ -1,7 +1,238 @@
 #include "frm_toroku.h"
 
-frmToroku::frmToroku(const DataFileLocation &dataFile, QWidget *parent)
-    : QDialog(parent)
-    , m_dataFile(dataFile) {}
+#include "data_file.h"
+#include "toroku_items.h"
+#include "window_look.h"
 
-void frmToroku::showModally() {}
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+template <typename Control>
+Control *placed(Control *control, const QString &objectName, const QString &accessibleName,
+                QRect geometry) {
+    control->setObjectName(objectName);
+    control->setAccessibleName(accessibleName);
+    control->setGeometry(geometry);
+    return control;
+}
+
+// Labels end before the column of fields that starts here, with a pixel of black between.
+constexpr int kFieldColumn = 960;
+
+QLabel *placedLabel(const QString &objectName, const QString &text, int left, int top,
+                    QWidget *parent) {
+    QLabel *label = makeLabel(text, parent);
+    label->setObjectName(objectName);
+    label->move(twips(left), twips(top));
+    label->adjustSize();
+
+    // The CJK fonts here set kana full width, wider than the classic dialog font did; a
+    // label that would run under its field is set a little tighter instead.
+    const int room = twips(kFieldColumn) - twips(left) - 1;
+    const int excess = label->width() - room;
+    if (excess > 0) {
+        QFont tighter = label->font();
+        tighter.setLetterSpacing(QFont::AbsoluteSpacing, -qreal(excess) / text.size() - 0.05);
+        label->setFont(tighter);
+        label->adjustSize();
+    }
+    return label;
+}
+
+QPushButton *placedButton(const QString &objectName, const QString &caption, QColor face,
+                          QRect geometry, QWidget *parent) {
+    return placed(makeFlatButton(caption, face, parent), objectName, caption, geometry);
+}
+
+// The CJK font's line box is taller than these 18-pixel fields and sits low around its
+// glyphs: let the text use the whole field, a pixel higher, so that kanji tops and Latin
+// descenders both show.
+constexpr QMargins kFieldTextMargins(0, -2, 0, -1);
+
+QLineEdit *newField(QWidget *parent) {
+    auto *field = new QLineEdit(parent);
+    field->setTextMargins(kFieldTextMargins);
+    return field;
+}
+
+QString selectedText(const QListWidget *list) {
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+} // namespace
+
+frmToroku::frmToroku(const DataFileLocation &dataFile, QWidget *parent,
+                     const LauncherTable &launchers)
+    : QDialog(parent)
+    , m_dataFile(dataFile)
+    , m_launchers(launchers) {
+    setWindowTitle(QStringLiteral("Pellinova Ver1.21　登録ウィンドウ"));
+    applyWindowLook(this, QSize(twips(7905), twips(6405)));
+    createControls();
+    chainTabOrder();
+
+    connect(OKButton, &QPushButton::clicked, this, &frmToroku::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &frmToroku::CancelButton_Click);
+    connect(cmdShuryo, &QPushButton::clicked, this, &frmToroku::cmdShuryo_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmToroku::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmToroku::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmToroku::Command3_Click);
+}
+
+void frmToroku::createControls() {
+    OKButton = placedButton(QStringLiteral("OKButton"), QStringLiteral("追加"), kButtonFace,
+                            twipsRect(2640, 1800, 1455, 375), this);
+    CancelButton = placedButton(QStringLiteral("CancelButton"), QStringLiteral("クリアー"),
+                                kButtonFace, twipsRect(4200, 1800, 1455, 375), this);
+    cmdShuryo = placedButton(QStringLiteral("cmdShuryo"), QStringLiteral("終了"), kButtonFace,
+                             twipsRect(5760, 1800, 1455, 375), this);
+
+    Label1 = placedLabel(QStringLiteral("Label1"), QStringLiteral("名前"), 120, 1920, this);
+    txtShimei = placed(newField(this), QStringLiteral("txtShimei"), Label1->text(),
+                       twipsRect(960, 1920, 1575, 270));
+    Label2 = placedLabel(QStringLiteral("Label2"), QStringLiteral("住所"), 120, 2280, this);
+    txtJusho = placed(newField(this), QStringLiteral("txtJusho"), Label2->text(),
+                      twipsRect(960, 2280, 6255, 270));
+
+    Label3 = placedLabel(QStringLiteral("Label3"), QStringLiteral("各アドレス"), 120, 2640, this);
+    for (int i = 0; i <= 3; ++i) {
+        const int top = 2640 + 360 * i;
+        const QString row = Label3->text() + QString::number(i + 1);
+
+        auto *kind = placed(new QComboBox(this), QStringLiteral("cboPhone_%1").arg(i),
+                            row + QStringLiteral("の種類"), twipsRect(960, top, 1575, 300));
+        kind->setEditable(true);
+        // A typed kind is stored as typed: no completing into a list item, no new items.
+        kind->setCompleter(nullptr);
+        kind->setInsertPolicy(QComboBox::NoInsert);
+        kind->lineEdit()->setTextMargins(kFieldTextMargins);
+        cboPhone[i] = kind;
+
+        txtPhone[i] = placed(newField(this), QStringLiteral("txtPhone_%1").arg(i), row,
+                             twipsRect(2640, top, 4575, 270));
+    }
+
+    Label4 = placedLabel(QStringLiteral("Label4"), QStringLiteral("その関係"), 120, 4200, this);
+    lstOS = placed(new QListWidget(this), QStringLiteral("lstOS"), Label4->text(),
+                   twipsRect(960, 4200, 1575, 600));
+    lstOS->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    Command1 = placedButton(QStringLiteral("Command1"), m_launchers[0].caption, kLaunchButtonFace,
+                            twipsRect(2640, 4200, 1455, 375), this);
+    Command2 = placedButton(QStringLiteral("Command2"), m_launchers[1].caption, kLaunchButtonFace,
+                            twipsRect(4200, 4200, 1455, 375), this);
+    Command3 = placedButton(QStringLiteral("Command3"), m_launchers[2].caption, kLaunchButtonFace,
+                            twipsRect(5760, 4200, 1455, 375), this);
+
+    Text1 = placed(new QPlainTextEdit(this), QStringLiteral("Text1"), QStringLiteral("補足情報"),
+                   twipsRect(960, 4920, 6375, 1335));
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setTabChangesFocus(true);
+}
+
+void frmToroku::chainTabOrder() {
+    QList<QWidget *> order;
+    for (int i = 0; i <= 3; ++i)
+        order << txtPhone[i];
+    for (int i = 0; i <= 3; ++i)
+        order << cboPhone[i];
+    order << Text1 << txtJusho << txtShimei << lstOS << OKButton << CancelButton << cmdShuryo
+          << Command1 << Command2 << Command3;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void frmToroku::showModally() {
+    Form_Load();
+    exec();
+}
+
+void frmToroku::Form_Load() {
+    for (int i = 0; i <= 3; ++i) {
+        cboPhone[i]->clear();
+        for (QStringView kind : kContactKinds)
+            cboPhone[i]->addItem(kind.toString());
+        cboPhone[i]->setCurrentIndex(-1);
+        cboPhone[i]->clearEditText();
+        txtPhone[i]->clear();
+    }
+    lstOS->clear();
+    for (QStringView category : kCategories)
+        lstOS->addItem(category.toString());
+    txtShimei->clear();
+    txtJusho->clear();
+    Text1->setPlainText(kNotesGuide.toString());
+    txtPhone[0]->setFocus();
+}
+
+void frmToroku::keyPressEvent(QKeyEvent *event) {
+    // No default and no cancel button: Enter and Esc neither press a button nor close.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void frmToroku::OKButton_Click() {
+    std::array<QString, kContactRows> kinds;
+    std::array<QString, kContactRows> values;
+    for (int i = 0; i <= 3; ++i) {
+        kinds[i] = cboPhone[i]->currentText();
+        values[i] = txtPhone[i]->text();
+    }
+    const JushoRecord record = gatherRecord(txtShimei->text(), txtJusho->text(), kinds, values,
+                                            selectedText(lstOS), Text1->toPlainText());
+    if (const auto error = AppendJushoRecord(record, m_dataFile.path, m_dataFile.folders))
+        reportFailure(error->message());
+}
+
+void frmToroku::CancelButton_Click() {
+    txtShimei->clear();
+    txtJusho->clear();
+    Text1->clear();
+    for (int i = 0; i <= 3; ++i)
+        txtPhone[i]->clear();
+}
+
+void frmToroku::cmdShuryo_Click() {
+    close();
+}
+
+void frmToroku::Command1_Click() {
+    runLauncher(0);
+}
+
+void frmToroku::Command2_Click() {
+    runLauncher(1);
+}
+
+void frmToroku::Command3_Click() {
+    runLauncher(2);
+}
+
+void frmToroku::runLauncher(int index) {
+    if (const auto failure = launch(m_launchers[index]))
+        reportFailure(*failure);
+}
+
+void frmToroku::reportFailure(const QString &message) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("failureMessage"));
+    box.exec();
+}
