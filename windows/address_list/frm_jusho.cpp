@@ -1,10 +1,185 @@
 #include "frm_jusho.h"
 
+#include "data_file.h"
+#include "frm_toroku.h"
+#include "jusho_readout.h"
 #include "window_look.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Pellinova Ver1.21");
+const QString kDetailsStart = QStringLiteral("情報の表示\r\n");
+const QString kNamePrompt = QStringLiteral("氏名orハンドルネーム");
+const QString kNotice = QStringLiteral("「開く」を押すと右の一覧に氏名が出ます");
+
+template <typename Control>
+Control *named(Control *control, const QString &objectName, const QString &accessibleName,
+               const QRect &geometry) {
+    control->setObjectName(objectName);
+    control->setAccessibleName(accessibleName);
+    control->setGeometry(geometry);
+    return control;
+}
+
+QFont noticeFont() {
+    QFont font;
+    font.setFamilies(QStringList{QStringLiteral("Abadi MT Condensed Light")} +
+                     japaneseFontFamilies());
+    font.setPointSizeF(8.25);
+    font.setWeight(QFont::Light);
+    return font;
+}
+
+// A touch smaller than the rest, so that the whole prompt fits beside the drop-down arrow.
+QFont nameListFont(QFont font) {
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+} // namespace
 
 frmJusho::frmJusho(const DataFileLocation &dataFile, QWidget *parent)
     : QWidget(parent)
     , m_dataFile(dataFile) {
-    setWindowTitle(QStringLiteral("Pellinova Ver1.21"));
+    setWindowTitle(kCaption);
     applyWindowLook(this, QSize(twips(7905), twips(5505)));
+    createControls();
+    setTabOrderAndFocus();
+    connectHandlers();
+}
+
+void frmJusho::setNotifier(Notifier notifier) {
+    m_notifier = std::move(notifier);
+}
+
+void frmJusho::createControls() {
+    txtJoho =
+        named(new QPlainTextEdit(withLineFeeds(kDetailsStart), this), QStringLiteral("txtJoho"),
+              QStringLiteral("情報の表示"), twipsRect(480, 2280, 5535, 3135));
+    txtJoho->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtJoho->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtJoho->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtJoho->setTabChangesFocus(true);
+
+    cboShimei = named(new QComboBox(this), QStringLiteral("cboShimei"), kNamePrompt,
+                      twipsRect(3840, 1920, 2175, 300));
+    cboShimei->setFont(nameListFont(cboShimei->font()));
+    cboShimei->setEditable(true);
+    // Item k must stay row k: nothing typed may become an item or pick one.
+    cboShimei->setInsertPolicy(QComboBox::NoInsert);
+    cboShimei->setCompleter(nullptr);
+    // The combo selects the item matching the typed text when editing ends; typing runs nothing.
+    disconnect(cboShimei->lineEdit(), &QLineEdit::editingFinished, cboShimei, nullptr);
+    cboShimei->setEditText(kNamePrompt);
+    cboShimei->lineEdit()->setCursorPosition(0);
+
+    cmdOpen =
+        named(makeFlatButton(QStringLiteral("開く"), kButtonFace, this), QStringLiteral("cmdOpen"),
+              QStringLiteral("開く"), twipsRect(6240, 4080, 1455, 375));
+    cmdShuryo = named(makeFlatButton(QStringLiteral("終了"), kButtonFace, this),
+                      QStringLiteral("cmdShuryo"), QStringLiteral("終了"),
+                      twipsRect(6240, 4560, 1455, 375));
+    cmdToroku = named(makeFlatButton(QStringLiteral("登録"), kButtonFace, this),
+                      QStringLiteral("cmdToroku"), QStringLiteral("登録"),
+                      twipsRect(6240, 5040, 1455, 375));
+
+    Label1 = named(makeLabel(kNotice, this), QStringLiteral("Label1"), kNotice,
+                   twipsRect(480, 2040, 3270, 210));
+    Label1->setFont(noticeFont());
+
+    Image1 = named(new QLabel(this), QStringLiteral("Image1"),
+                   QStringLiteral("Pellinova のアイコン"), twipsRect(120, 1440, 480, 480));
+    Image1->setPixmap(programIcon().pixmap(QSize(32, 32)));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void frmJusho::setTabOrderAndFocus() {
+    setTabOrder(txtJoho, cboShimei);
+    setTabOrder(cboShimei, cmdOpen);
+    setTabOrder(cmdOpen, cmdShuryo);
+    setTabOrder(cmdShuryo, cmdToroku);
+    txtJoho->setFocus();
+}
+
+void frmJusho::connectHandlers() {
+    connect(cmdOpen, &QPushButton::clicked, this, [this] { run(&frmJusho::cmdOpen_Click); });
+    connect(cmdShuryo, &QPushButton::clicked, this, [this] { run(&frmJusho::cmdShuryo_Click); });
+    connect(cmdToroku, &QPushButton::clicked, this, [this] { run(&frmJusho::cmdToroku_Click); });
+    // activated comes from a pick in the drop-down list and from the arrow keys, not from typing.
+    connect(cboShimei, &QComboBox::activated, this, [this] { run(&frmJusho::cboShimei_Click); });
+}
+
+void frmJusho::cmdOpen_Click() {
+    const LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile.path);
+    if (!loaded.ok()) {
+        showNotice(openFailureNotice(*loaded.error));
+        return;
+    }
+    const QStringList names = namesToAppend(JushoTable, cboShimei->count(), loaded.count);
+    if (names.isEmpty())
+        return;
+    const int selected = cboShimei->currentIndex();
+    const QString typed = cboShimei->currentText();
+    cboShimei->addItems(names);
+    // An empty combo selects its first new item and shows its text; Open changes neither.
+    cboShimei->setCurrentIndex(selected);
+    if (cboShimei->currentText() != typed) {
+        cboShimei->setEditText(typed);
+        cboShimei->lineEdit()->setCursorPosition(0);
+    }
+}
+
+void frmJusho::cboShimei_Click() {
+    // Out-of-range positions stay out of range rather than wrap into the table.
+    const int position = std::clamp(cboShimei->currentIndex(), -1, int(JushoTable::kRows));
+    const std::optional<QString> details = detailsText(JushoTable, static_cast<qint16>(position));
+    if (details)
+        txtJoho->setPlainText(withLineFeeds(*details));
+}
+
+void frmJusho::cmdShuryo_Click() {
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+}
+
+void frmJusho::cmdToroku_Click() {
+    if (m_toroku == nullptr)
+        m_toroku = new frmToroku(m_dataFile, this);
+    m_toroku->showModally();
+}
+
+void frmJusho::run(void (frmJusho::*handler)()) {
+    try {
+        (this->*handler)();
+    } catch (const std::bad_alloc &) {
+        showNotice({Notice::Kind::Warning,
+                    QStringLiteral("メモリーが足りないため、操作を最後まで行えませんでした。")});
+    } catch (const std::exception &error) {
+        showNotice({Notice::Kind::Warning,
+                    QStringLiteral("思いがけない問題のため、操作を最後まで行えませんでした。\n%1")
+                        .arg(QString::fromLocal8Bit(error.what()))});
+    }
+}
+
+void frmJusho::showNotice(const Notice &notice) {
+    if (m_notifier) {
+        m_notifier(notice);
+        return;
+    }
+    const auto icon =
+        notice.kind == Notice::Kind::Information ? QMessageBox::Information : QMessageBox::Warning;
+    QMessageBox box(icon, QStringLiteral("Pellinova"), notice.text, QMessageBox::Ok, this);
+    box.exec();
 }

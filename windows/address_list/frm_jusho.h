@@ -2,8 +2,17 @@
 
 #include "data_file_location.h"
 #include "jusho_table.h"
+#include "open_notice.h"
 
 #include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class frmToroku;
 
 // The start-up window: lists the names in the data file and shows the chosen person.
 class frmJusho : public QWidget {
@@ -11,7 +20,35 @@ class frmJusho : public QWidget {
 public:
     explicit frmJusho(const DataFileLocation &dataFile, QWidget *parent = nullptr);
 
+    // Notices go to a message box over this window unless another way is set.
+    using Notifier = std::function<void(const Notice &)>;
+    void setNotifier(Notifier notifier);
+
 private:
+    void createControls();
+    void setTabOrderAndFocus();
+    void connectHandlers();
+
+    void cmdOpen_Click();
+    void cboShimei_Click();
+    void cmdShuryo_Click();
+    void cmdToroku_Click();
+
+    // Runs a handler so that whatever it throws reaches the user, not the event loop.
+    void run(void (frmJusho::*handler)());
+    void showNotice(const Notice &notice);
+
     DataFileLocation m_dataFile;
-    JushoTable JushoTable_;
+    ::JushoTable JushoTable;
+
+    QPlainTextEdit *txtJoho = nullptr;
+    QComboBox *cboShimei = nullptr;
+    QPushButton *cmdOpen = nullptr;
+    QPushButton *cmdShuryo = nullptr;
+    QPushButton *cmdToroku = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Image1 = nullptr;
+
+    frmToroku *m_toroku = nullptr; // created on the first Register
+    Notifier m_notifier;
 };
