@@ -3,10 +3,37 @@
 #include "window_look.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <csignal>
+
+namespace {
+
+// Standard context menus and message-box buttons in Japanese, whatever the user's locale.
+void installQtJapanese(QApplication &app) {
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
+#ifdef SIGXFSZ
+    // A file-size limit must show up as a failed append the user is told about, not as a
+    // killed program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pellinova"));
+    QApplication::setApplicationVersion(QStringLiteral("1.02.0001"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pellinova.Pellinova"));
     applyJapaneseFonts(app);
+    installQtJapanese(app);
+
     frmJusho window(jushoDataFileLocation());
     window.show();
     return app.exec();
