@@ -5,11 +5,11 @@
 
 namespace {
 
-// ICU's converter swaps some control codes the way IBM's code pages do (0x1A, 0x1C, 0x7F),
+// ICU's converter swaps three control codes the way IBM's code pages do (0x1A, 0x1C, 0x7F),
 // while Windows keeps every control code as itself. Control codes are never part of a
-// two-byte character, so they are split off and passed through unconverted.
-constexpr bool isControl(char16_t c) {
-    return c < 0x20 || c == 0x7F;
+// two-byte character, so these are split off and passed through unconverted.
+constexpr bool isSwappedControl(char16_t c) {
+    return c == 0x1A || c == 0x1C || c == 0x7F;
 }
 
 const char *const kCodePage = "windows-31j";
@@ -115,7 +115,7 @@ std::optional<QString> decode(QByteArrayView bytes) {
     qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const uchar b = uchar(bytes[i]);
-        if (!isControl(b))
+        if (!isSwappedControl(b))
             continue;
         if (i > start && !decodeRun(bytes.sliced(start, i - start), text))
             return std::nullopt;
@@ -145,7 +145,7 @@ Encoded encode(QStringView text) {
     };
     for (qsizetype i = 0; i < mapped.size(); ++i) {
         const char16_t c = mapped[i].unicode();
-        if (!isControl(c))
+        if (!isSwappedControl(c))
             continue;
         if (!flush(i))
             return result;
