@@ -70,17 +70,21 @@ QString DataError::message() const {
             .arg(where);
     case Kind::RecordCutShort:
         return QStringLiteral("データファイルが%1件目の記録の途中（「%2」の欄）で終わっています。\n"
-                              "記録が欠けているか、最後に空の行があります。\n%3")
+                              "記録が欠けているか、最後に空の行があります。"
+                              "メモ帳などで直してから、もう一度「開く」を押してください。\n%3")
             .arg(record)
             .arg(fieldName(field), where);
     case Kind::NotShiftJis:
-        return QStringLiteral("データファイルの%1件目の記録の「%2」の欄に、"
-                              "Shift-JIS として読めないバイトがあります。\n%3")
+        return QStringLiteral(
+                   "データファイルの%1件目の記録の「%2」の欄に、"
+                   "Shift-JIS として読めないバイトがあります。"
+                   "別の文字コード（UTF-8 など）で保存されていないか確かめてください。\n%3")
             .arg(record)
             .arg(fieldName(field), where);
     case Kind::FolderMissing:
-        return QStringLiteral("データファイルを置くフォルダがありません。\nフォルダ: %1\n"
-                              "何も書き込んでいません。")
+        return QStringLiteral(
+                   "データファイルを置くフォルダがありません。\nフォルダ: %1\n"
+                   "何も書き込んでいません。フォルダを作ってから、もう一度お試しください。")
             .arg(path);
     case Kind::CannotCreateFolder:
         return QStringLiteral("データファイルを置くフォルダを作れませんでした%1。\nフォルダ: %2\n"

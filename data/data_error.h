@@ -28,8 +28,8 @@ struct DataError {
     qint16 record = 0;        // 1-based record where reading stopped, 0 if none
     qint16 field = -1;        // column of the field concerned, -1 if none
     char32_t character = 0;   // the offending character, 0 if none
-    QString detail = {};      // the operating system's own words, if any; for
-                              // ExistingFileBroken, the reader's message
+    QString detail = {};      // the reason the operating system gave, if any; for
+                              // ExistingFileBroken, the reader's whole message
     bool fileChanged = false; // a failed append could not take its partial line back
 
     // A Japanese sentence or two for a message box: what happened, where, and what to do.

@@ -1,8 +1,11 @@
 #include "data_file_append.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #ifndef Q_OS_WIN
+#include "system_error_text.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -54,13 +57,23 @@ int whyShortWrite(int fd, off_t reached) {
     return EIO;
 }
 
+// A new file's name reaches the disk with its folder; the line alone is not enough.
+void syncFolderOf(const QString &path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
 DataError writeError(const QString &path, int code) {
     DataError::Kind kind = DataError::Kind::WriteFailed;
     if (code == ENOSPC || code == EDQUOT)
         kind = DataError::Kind::DiskFull;
     else if (code == EFBIG)
         kind = DataError::Kind::FileTooLarge;
-    return DataError{kind, path, 0, -1, 0, qt_error_string(code)};
+    return DataError{kind, path, 0, -1, 0, systemErrorText(code)};
 }
 
 } // namespace
@@ -80,7 +93,7 @@ std::optional<DataError> appendAllOrNothing(const QString &path, QByteArrayView 
             return DataError{DataError::Kind::NotAFile, path};
         if (code == ENOSPC || code == EDQUOT)
             return writeError(path, code);
-        return DataError{DataError::Kind::CannotOpen, path, 0, -1, 0, qt_error_string(code)};
+        return DataError{DataError::Kind::CannotOpen, path, 0, -1, 0, systemErrorText(code)};
     }
 
     struct stat before;
@@ -109,6 +122,8 @@ std::optional<DataError> appendAllOrNothing(const QString &path, QByteArrayView 
 
     if (code == 0) {
         ::close(fd);
+        if (created)
+            syncFolderOf(path);
         return std::nullopt;
     }
     DataError error = writeError(path, code);

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #ifndef Q_OS_WIN
+#include "system_error_text.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 #endif
@@ -26,7 +28,7 @@ bool makeFolder(const QString &folder, QString *why) {
     const int error = errno;
     if (error == EEXIST && QFileInfo(folder).isDir())
         return true; // made by someone else in the meantime
-    *why = qt_error_string(error);
+    *why = systemErrorText(error);
     return false;
 #endif
 }

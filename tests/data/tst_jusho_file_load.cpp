@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using Kind = DataError::Kind;
 
 // The data file's format, written and read back, and how hand-edited files load.
@@ -148,6 +150,12 @@ private slots:
         QVERIFY(QDir().mkdir(m_path));
         QCOMPARE(kindOf(LoadJushoTable(table, m_path).error), int(Kind::NotAFile));
         QCOMPARE(kindOf(AppendJushoRecord(jushoRecord(numbered(1)), m_path)), int(Kind::NotAFile));
+
+        // A pipe is refused at once instead of waiting for a writer.
+        const QString pipe = m_path + QStringLiteral(".pipe");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QCOMPARE(kindOf(LoadJushoTable(table, pipe).error), int(Kind::NotAFile));
+        QCOMPARE(kindOf(AppendJushoRecord(jushoRecord(numbered(1)), pipe)), int(Kind::NotAFile));
     }
 };
 
