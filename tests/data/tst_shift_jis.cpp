@@ -96,18 +96,6 @@ private slots:
         QCOMPARE(ShiftJis::encode(text).bytes, bytes);
     }
 
-    void refusals_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("lead byte before a line end") << QByteArray("\x82\r\n");
-        QTest::newRow("lead byte at the end") << QByteArray("abc\x88");
-        QTest::newRow("unassigned code") << QByteArray("\x85\x40");
-    }
-
-    void refusals() {
-        QFETCH(QByteArray, bytes);
-        QVERIFY(!ShiftJis::decode(bytes));
-    }
-
     void namesTheFirstCharacterItCannotHold_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<uint>("refused");
