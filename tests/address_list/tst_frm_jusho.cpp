@@ -334,9 +334,14 @@ void TestFrmJusho::messageBoxForMissingFile() {
 }
 
 void TestFrmJusho::registerAndExit() {
-    for (int press = 0; press < 2; ++press)
-        closeModalDuring([this] { QTest::mouseClick(find("cmdToroku"), Qt::LeftButton); });
-    QCOMPARE(window->findChildren<QDialog *>().size(), 1);
+    QList<QWidget *> shown;
+    for (int press = 0; press < 2; ++press) {
+        closeModalDuring([this] { QTest::mouseClick(find("cmdToroku"), Qt::LeftButton); },
+                         [&](QWidget *modal) { shown.append(modal); });
+    }
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.first(), shown.last()); // the one registration window, over this one
+    QCOMPARE(shown.first()->parentWidget(), window.get());
     QVERIFY(window->isVisible());
 
     QTest::mouseClick(find("cmdShuryo"), Qt::LeftButton);
