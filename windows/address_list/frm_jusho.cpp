@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFont>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 namespace {
