@@ -1,0 +1,27 @@
+#pragma once
+
+#include "jusho_record.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+// What must hold for any input to the data file's reader and line writer. Each check
+// returns a description of the first broken rule, or nothing. Shared by the fuzz targets
+// and by the test that replays their corpus.
+namespace JushoInvariants {
+
+// Loads the bytes into an empty table and into one filled with other text, and checks
+// the count, the error, the rows left alone, a second reading of the same rules, and
+// that what loaded is written back and reads the same.
+std::optional<QString> checkLoad(QByteArrayView bytes);
+
+// Formats the record as a line: either the line reads back as the same eight fields, or
+// the refusal names a field and a character that the file really cannot hold.
+std::optional<QString> checkLine(const JushoRecord &record);
+
+// A record from fuzz input: UTF-16 code units, fields separated by U+FFFF.
+JushoRecord recordFromUtf16(QByteArrayView bytes);
+
+} // namespace JushoInvariants
