@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then either starts Pellinova or runs every test.
 #   ./setup.sh start   build and start the program
-#   ./setup.sh test    build and run the whole test suite (also under ASan and UBSan)
+#   ./setup.sh test    build and run the whole test suite (also under ASan and UBSan) and
+#                      fuzz the data file's reader and writer for a minute
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -40,6 +41,10 @@ test)
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
     build build-sanitize -DPELLINOVA_WERROR=ON -DPELLINOVA_SANITIZE=ON -DPELLINOVA_BUILD_BENCH=OFF
     (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
+    # A minute of libFuzzer on the data file's reader and writer; a finding fails the run.
+    CXX=clang++ cmake -S tests/fuzz/libfuzzer -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build-fuzz -j"$(nproc)"
+    (cd build-fuzz && ctest --output-on-failure -j"$(nproc)")
     build build-test -DPELLINOVA_WERROR=ON
     cd build-test && ctest --output-on-failure -j"$(nproc)"
     ;;
