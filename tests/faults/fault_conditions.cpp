@@ -19,9 +19,9 @@ bool TmpfsMount::mount(const QString &folder, const char *options) {
     return true;
 }
 
-bool TmpfsMount::makeReadOnly() {
+bool TmpfsMount::setReadOnly(bool readOnly) {
     return ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs",
-                   MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+                   MS_REMOUNT | (readOnly ? MS_RDONLY : 0), nullptr) == 0;
 }
 
 void fillDisk(const QString &folder) {

@@ -17,7 +17,7 @@ public:
     ~TmpfsMount();
 
     bool mount(const QString &folder, const char *options);
-    bool makeReadOnly();
+    bool setReadOnly(bool readOnly);
 
 private:
     QString m_folder;

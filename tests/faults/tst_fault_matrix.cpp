@@ -33,6 +33,8 @@ enum Fault {
 };
 enum Press { Open, Add };
 
+const QString kNewcomer = QStringLiteral("新しい人");
+
 QByteArray asciiLine(int i) {
     return "\"p" + QByteArray::number(i) + "\",\"\",\";\",\";\",\";\",\";\",\"\",\"\"\r\n";
 }
@@ -78,18 +80,19 @@ class TestFaultMatrix : public QObject {
         return false;
     }
 
+    void addPerson(const QString &name) {
+        JushoRecord record;
+        record.fill(QStringLiteral(";"));
+        record[Shimei] = name;
+        record[Jusho] = QStringLiteral("東京都");
+        record[Kankei] = QStringLiteral("友　　人");
+        record[Hosoku] = QStringLiteral("メモ\r\n");
+        QVERIFY(!AppendJushoRecord(record, m_path));
+    }
+
     void writeTwoPeople() {
-        for (const char *name : {"山田", "鈴木"}) {
-            JushoRecord record{QString::fromUtf8(name),
-                               QStringLiteral("東京都"),
-                               QStringLiteral("自宅;03-1234-5678"),
-                               ";",
-                               ";",
-                               ";",
-                               QStringLiteral("友　　人"),
-                               QStringLiteral("メモ\r\n")};
-            QVERIFY(!AppendJushoRecord(record, m_path));
-        }
+        addPerson(QStringLiteral("山田"));
+        addPerson(QStringLiteral("鈴木"));
     }
 
     // Puts the fault in place; the limit and the dropped privileges come only with the press.
@@ -99,7 +102,7 @@ class TestFaultMatrix : public QObject {
             fillDisk(m_folder);
             break;
         case ReadOnlyFileSystem:
-            QVERIFY(m_mount->makeReadOnly());
+            QVERIFY(m_mount->setReadOnly(true));
             break;
         case ReadOnlyFolder:
             QVERIFY(QFile::remove(m_path));
@@ -130,6 +133,24 @@ class TestFaultMatrix : public QObject {
             break;
         case FileSizeLimitHit:
             break;
+        }
+    }
+
+    // Takes the cause away again. For Open, the data file is whole again, one person longer.
+    void repair(Fault fault, Press button) {
+        if (fault == DiskFull)
+            QVERIFY(QFile::remove(m_folder + QStringLiteral("/filler")));
+        if (fault == ReadOnlyFileSystem)
+            QVERIFY(m_mount->setReadOnly(false));
+        if (fault == ReadOnlyFolder)
+            QVERIFY(QFile::setPermissions(m_folder,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        if (fault == DataFileIsFolder)
+            QVERIFY(QDir().rmdir(m_path));
+        if (button == Open) {
+            QFile::remove(m_path);
+            writeTwoPeople();
+            addPerson(kNewcomer);
         }
     }
 
@@ -220,7 +241,7 @@ private slots:
             window = &registration;
             registration.Form_Load();
             registration.show();
-            name->setText(QStringLiteral("新しい人"));
+            name->setText(kNewcomer);
             // Longer than what a full disk still has room for in its last page.
             registration.findChild<QPlainTextEdit *>(QStringLiteral("Text1"))
                 ->setPlainText(QString(8192, u'メ'));
@@ -256,8 +277,25 @@ private slots:
         // Still running, unchanged, and the data file as it was before the press.
         QVERIFY(window->isVisible());
         QCOMPARE(names->count(), button == Open ? 3 : 0);
-        QCOMPARE(name->text(), button == Open ? QString() : QStringLiteral("新しい人"));
+        QCOMPARE(name->text(), button == Open ? QString() : kNewcomer);
         QCOMPARE(snapshot(m_path), before);
+
+        // Once the cause is gone, the same press works: nothing of the failure lingers.
+        repair(Fault(fault), Press(button));
+        if (QTest::currentTestFailed())
+            return;
+        auto table = std::make_unique<JushoTable>();
+        const qint16 existing = LoadJushoTable(*table, m_path).count;
+        QCOMPARE(press(Press(button), window).count, 0);
+        if (button == Open) {
+            QCOMPARE(names->count(), 4);
+            QCOMPARE(names->itemText(3), kNewcomer);
+        } else {
+            const LoadResult loaded = LoadJushoTable(*table, m_path);
+            QVERIFY(loaded.ok());
+            QCOMPARE(loaded.count, existing + 1);
+            QCOMPARE(table->cell(loaded.count, Shimei), kNewcomer);
+        }
     }
 };
 
