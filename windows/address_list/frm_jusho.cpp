@@ -2,6 +2,7 @@
 
 #include "data_file.h"
 #include "frm_toroku.h"
+#include "guarded_handler.h"
 #include "jusho_readout.h"
 #include "window_look.h"
 
@@ -16,8 +17,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <exception>
-#include <new>
 
 namespace {
 
@@ -163,16 +162,10 @@ void frmJusho::cmdToroku_Click() {
 }
 
 void frmJusho::run(void (frmJusho::*handler)()) {
-    try {
-        (this->*handler)();
-    } catch (const std::bad_alloc &) {
-        showNotice({Notice::Kind::Warning,
-                    QStringLiteral("メモリーが足りないため、操作を最後まで行えませんでした。")});
-    } catch (const std::exception &error) {
-        showNotice({Notice::Kind::Warning,
-                    QStringLiteral("思いがけない問題のため、操作を最後まで行えませんでした。\n%1")
-                        .arg(QString::fromLocal8Bit(error.what()))});
-    }
+    runGuarded([&] { (this->*handler)(); },
+               [this](const QString &text) {
+                   showNotice({Notice::Kind::Warning, text});
+               });
 }
 
 void frmJusho::showNotice(const Notice &notice) {

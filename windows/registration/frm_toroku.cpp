@@ -1,6 +1,7 @@
 #include "frm_toroku.h"
 
 #include "data_file.h"
+#include "guarded_handler.h"
 #include "toroku_items.h"
 #include "window_look.h"
 
@@ -80,12 +81,18 @@ frmToroku::frmToroku(const DataFileLocation &dataFile, QWidget *parent,
     createControls();
     chainTabOrder();
 
-    connect(OKButton, &QPushButton::clicked, this, &frmToroku::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &frmToroku::CancelButton_Click);
-    connect(cmdShuryo, &QPushButton::clicked, this, &frmToroku::cmdShuryo_Click);
-    connect(Command1, &QPushButton::clicked, this, &frmToroku::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmToroku::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmToroku::Command3_Click);
+    const auto on = [this](QPushButton *button, void (frmToroku::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            runGuarded([&] { (this->*handler)(); },
+                       [this](const QString &text) { reportFailure(text); });
+        });
+    };
+    on(OKButton, &frmToroku::OKButton_Click);
+    on(CancelButton, &frmToroku::CancelButton_Click);
+    on(cmdShuryo, &frmToroku::cmdShuryo_Click);
+    on(Command1, &frmToroku::Command1_Click);
+    on(Command2, &frmToroku::Command2_Click);
+    on(Command3, &frmToroku::Command3_Click);
 }
 
 void frmToroku::createControls() {
