@@ -126,8 +126,6 @@ for ((i = 1; i <= runs; i++)); do
     fi
 done
 
-warn_if_busy
-
 median() { # median FILE COLUMN
     sort -n -k"$2,$2" "$1" | awk -v c="$2" '{ v[NR] = $c }
         END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
