@@ -102,7 +102,7 @@ void frmJusho::createControls() {
 
     Image1 = named(new QLabel(this), QStringLiteral("Image1"),
                    QStringLiteral("Pellinova のアイコン"), twipsRect(120, 1440, 480, 480));
-    Image1->setPixmap(programIcon().pixmap(QSize(32, 32)));
+    Image1->setPixmap(programIconPicture());
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 

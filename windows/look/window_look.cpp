@@ -32,6 +32,10 @@ QIcon programIcon() {
     return icon;
 }
 
+QPixmap programIconPicture() {
+    return QPixmap(QStringLiteral(":/pellinova/icon.png"));
+}
+
 QPixmap bannerPixmap() {
     return QPixmap(QStringLiteral(":/pellinova/banner.jpg"));
 }

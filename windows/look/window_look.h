@@ -31,6 +31,8 @@ QStringList japaneseFontFamilies();
 void applyJapaneseFonts(QApplication &app);
 
 QIcon programIcon();
+// The icon's own 32 x 32 picture, without decoding the larger sizes that programIcon() holds.
+QPixmap programIconPicture();
 QPixmap bannerPixmap();
 
 // Black background, the banner unscaled at the top left corner, the program icon, and a
