@@ -48,8 +48,9 @@ QString DataError::message() const {
 
     switch (kind) {
     case Kind::FileMissing:
-        return QStringLiteral("住所録はまだ空です。\n"
-                              "「登録」で最初の人を追加すると、データファイルが作られます。\n%1")
+        return QStringLiteral(
+                   "住所録はまだ空です。\n"
+                   "「登録」で最初の人を追加すると、「開く」で氏名が一覧に出ます。\n\n%1")
             .arg(where);
     case Kind::NotAFile:
         return QStringLiteral(
@@ -71,7 +72,7 @@ QString DataError::message() const {
     case Kind::RecordCutShort:
         return QStringLiteral("データファイルが%1件目の記録の途中（「%2」の欄）で終わっています。\n"
                               "記録が欠けているか、最後に空の行があります。"
-                              "メモ帳などで直してから、もう一度「開く」を押してください。\n%3")
+                              "メモ帳などで直してください。\n%3")
             .arg(record)
             .arg(fieldName(field), where);
     case Kind::NotShiftJis:
@@ -107,8 +108,8 @@ QString DataError::message() const {
         return QStringLiteral("住所録はすでに100件あり、これ以上は追加できません。\n%1\n%2")
             .arg(where, unchanged);
     case Kind::ExistingFileBroken:
-        return QStringLiteral(
-                   "今のデータファイルを正しく読み込めないため、追加しませんでした。%1\n\n%2")
+        return QStringLiteral("今のデータファイルを正しく読み込めないため、追加しませんでした。%1\n"
+                              "ファイルを直してから、もう一度「追加」を押してください。\n\n%2")
             .arg(unchanged, detail);
     case Kind::DiskFull:
         return QStringLiteral(

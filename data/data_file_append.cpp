@@ -82,14 +82,14 @@ std::optional<DataError> appendAllOrNothing(const QString &path, QByteArrayView 
     const QByteArray native = QFile::encodeName(path);
     // Knowing whether this call made the file lets a failure remove it again.
     bool created = true;
-    int fd = openRetrying(native, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC);
+    int fd = openRetrying(native, O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 && errno == EEXIST) {
         created = false;
-        fd = openRetrying(native, O_WRONLY | O_APPEND | O_CLOEXEC);
+        fd = openRetrying(native, O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) {
         const int code = errno;
-        if (code == EISDIR)
+        if (code == EISDIR || code == ENXIO) // a folder, or a pipe with no reader
             return DataError{DataError::Kind::NotAFile, path};
         if (code == ENOSPC || code == EDQUOT)
             return writeError(path, code);

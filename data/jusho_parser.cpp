@@ -13,13 +13,6 @@ inline char16_t unitAt(QStringView text, qsizetype i) {
     return text[i].unicode();
 }
 
-template <typename View> constexpr auto quote() {
-    if constexpr (std::is_same_v<View, QStringView>)
-        return u'"';
-    else
-        return '"';
-}
-
 // Reads fields the way the writer lays them out, over the file's bytes or over its decoded
 // text: '"', ',', CR and LF are never part of a two-byte Shift-JIS character, so both
 // split the same way.

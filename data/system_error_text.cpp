@@ -34,6 +34,13 @@ QString systemErrorText(int code) {
         return QStringLiteral("開いているファイルが多すぎます");
     case ENOMEM:
         return QStringLiteral("メモリが足りません");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("ほかのプログラムが使用中です");
+    case ENXIO:
+        return QStringLiteral("ファイルではないもの（パイプなど）です");
+    case ESTALE:
+        return QStringLiteral("ネットワーク上のファイルとの接続が切れています");
     default:
         return QStringLiteral("%1（エラー番号 %2）").arg(qt_error_string(code)).arg(code);
     }

@@ -25,15 +25,6 @@ const QString kDetailsStart = QStringLiteral("情報の表示\r\n");
 const QString kNamePrompt = QStringLiteral("氏名orハンドルネーム");
 const QString kNotice = QStringLiteral("「開く」を押すと右の一覧に氏名が出ます");
 
-template <typename Control>
-Control *named(Control *control, const QString &objectName, const QString &accessibleName,
-               const QRect &geometry) {
-    control->setObjectName(objectName);
-    control->setAccessibleName(accessibleName);
-    control->setGeometry(geometry);
-    return control;
-}
-
 QFont noticeFont() {
     QFont font;
     font.setFamilies(QStringList{QStringLiteral("Abadi MT Condensed Light")} +
@@ -67,15 +58,15 @@ void frmJusho::setNotifier(Notifier notifier) {
 
 void frmJusho::createControls() {
     txtJoho =
-        named(new QPlainTextEdit(withLineFeeds(kDetailsStart), this), QStringLiteral("txtJoho"),
-              QStringLiteral("情報の表示"), twipsRect(480, 2280, 5535, 3135));
+        placed(new QPlainTextEdit(withLineFeeds(kDetailsStart), this), QStringLiteral("txtJoho"),
+               QStringLiteral("情報の表示"), twipsRect(480, 2280, 5535, 3135));
     txtJoho->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtJoho->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtJoho->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtJoho->setTabChangesFocus(true);
 
-    cboShimei = named(new QComboBox(this), QStringLiteral("cboShimei"), kNamePrompt,
-                      twipsRect(3840, 1920, 2175, 300));
+    cboShimei = placed(new QComboBox(this), QStringLiteral("cboShimei"), kNamePrompt,
+                       twipsRect(3840, 1920, 2175, 300));
     cboShimei->setFont(nameListFont(cboShimei->font()));
     cboShimei->setEditable(true);
     // Item k must stay row k: nothing typed may become an item or pick one.
@@ -87,21 +78,21 @@ void frmJusho::createControls() {
     cboShimei->lineEdit()->setCursorPosition(0);
 
     cmdOpen =
-        named(makeFlatButton(QStringLiteral("開く"), kButtonFace, this), QStringLiteral("cmdOpen"),
-              QStringLiteral("開く"), twipsRect(6240, 4080, 1455, 375));
-    cmdShuryo = named(makeFlatButton(QStringLiteral("終了"), kButtonFace, this),
-                      QStringLiteral("cmdShuryo"), QStringLiteral("終了"),
-                      twipsRect(6240, 4560, 1455, 375));
-    cmdToroku = named(makeFlatButton(QStringLiteral("登録"), kButtonFace, this),
-                      QStringLiteral("cmdToroku"), QStringLiteral("登録"),
-                      twipsRect(6240, 5040, 1455, 375));
+        placed(makeFlatButton(QStringLiteral("開く"), kButtonFace, this), QStringLiteral("cmdOpen"),
+               QStringLiteral("開く"), twipsRect(6240, 4080, 1455, 375));
+    cmdShuryo = placed(makeFlatButton(QStringLiteral("終了"), kButtonFace, this),
+                       QStringLiteral("cmdShuryo"), QStringLiteral("終了"),
+                       twipsRect(6240, 4560, 1455, 375));
+    cmdToroku = placed(makeFlatButton(QStringLiteral("登録"), kButtonFace, this),
+                       QStringLiteral("cmdToroku"), QStringLiteral("登録"),
+                       twipsRect(6240, 5040, 1455, 375));
 
-    Label1 = named(makeLabel(kNotice, this), QStringLiteral("Label1"), kNotice,
-                   twipsRect(480, 2040, 3270, 210));
+    Label1 = placed(makeLabel(kNotice, this), QStringLiteral("Label1"), kNotice,
+                    twipsRect(480, 2040, 3270, 210));
     Label1->setFont(noticeFont());
 
-    Image1 = named(new QLabel(this), QStringLiteral("Image1"),
-                   QStringLiteral("Pellinova のアイコン"), twipsRect(120, 1440, 480, 480));
+    Image1 = placed(new QLabel(this), QStringLiteral("Image1"),
+                    QStringLiteral("Pellinova のアイコン"), twipsRect(120, 1440, 480, 480));
     Image1->setPixmap(programIconPicture());
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }

@@ -39,6 +39,16 @@ QPixmap bannerPixmap();
 // client area of the given size that the user cannot change.
 void applyWindowLook(QWidget *window, QSize clientSize);
 
+// Names a control for tests and screen readers and puts it in its fixed place.
+template <typename Control>
+Control *placed(Control *control, const QString &objectName, const QString &accessibleName,
+                const QRect &geometry) {
+    control->setObjectName(objectName);
+    control->setAccessibleName(accessibleName);
+    control->setGeometry(geometry);
+    return control;
+}
+
 // A yellow label on a transparent background.
 QLabel *makeLabel(const QString &text, QWidget *parent);
 

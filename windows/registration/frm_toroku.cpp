@@ -16,15 +16,6 @@
 
 namespace {
 
-template <typename Control>
-Control *placed(Control *control, const QString &objectName, const QString &accessibleName,
-                QRect geometry) {
-    control->setObjectName(objectName);
-    control->setAccessibleName(accessibleName);
-    control->setGeometry(geometry);
-    return control;
-}
-
 // Labels end before the column of fields that starts here, with a pixel of black between.
 constexpr int kFieldColumn = 960;
 
@@ -166,19 +157,21 @@ void frmToroku::showModally() {
 }
 
 void frmToroku::Form_Load() {
+    // setText() rather than clear(): nothing typed in an earlier opening may come back with
+    // Ctrl+Z.
     for (int i = 0; i <= 3; ++i) {
         cboPhone[i]->clear();
         for (QStringView kind : kContactKinds)
             cboPhone[i]->addItem(kind.toString());
         cboPhone[i]->setCurrentIndex(-1);
-        cboPhone[i]->clearEditText();
-        txtPhone[i]->clear();
+        cboPhone[i]->lineEdit()->setText(QString());
+        txtPhone[i]->setText(QString());
     }
     lstOS->clear();
     for (QStringView category : kCategories)
         lstOS->addItem(category.toString());
-    txtShimei->clear();
-    txtJusho->clear();
+    txtShimei->setText(QString());
+    txtJusho->setText(QString());
     Text1->setPlainText(kNotesGuide.toString());
     txtPhone[0]->setFocus();
 }
