@@ -5,36 +5,17 @@
 #include "window_look.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
+#include <QMetaProperty>
 #include <QPlainTextEdit>
 #include <QTimer>
 
 #include <cstdio>
 
-namespace {
-
-void typeSample(frmToroku &window) {
-    auto edit = [&](const char *name) { return window.findChild<QLineEdit *>(name); };
-    edit("txtShimei")->setText(QStringLiteral("山田　太郎"));
-    edit("txtJusho")->setText(QStringLiteral("東京都千代田区丸の内１－２－３　ペリノバビル４階"));
-    window.findChild<QComboBox *>("cboPhone_0")->setCurrentIndex(0);
-    edit("txtPhone_0")->setText(QStringLiteral("03-1234-5678"));
-    window.findChild<QComboBox *>("cboPhone_1")->setCurrentIndex(1);
-    edit("txtPhone_1")->setText(QStringLiteral("090-8765-4321"));
-    window.findChild<QComboBox *>("cboPhone_2")->setEditText(QStringLiteral("Skype"));
-    edit("txtPhone_2")->setText(QStringLiteral("yamada.taro（仕事用）"));
-    window.findChild<QListWidget *>("lstOS")->setCurrentRow(1);
-    window.findChild<QPlainTextEdit *>("Text1")->appendPlainText(
-        QStringLiteral("大学の同期。誕生日は５月１２日、gypsy jazz が好き。"));
-}
-
 class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
+    bool eventFilter(QObject *window, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            window->removeEventFilter(this);
             QTimer::singleShot(0, [] {
                 std::puts("painted");
                 std::fflush(stdout);
@@ -42,12 +23,7 @@ public:
         }
         return false;
     }
-
-private:
-    bool m_seen = false;
 };
-
-} // namespace
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -55,8 +31,25 @@ int main(int argc, char *argv[]) {
     frmToroku window(jushoDataFileLocation());
     window.move(0, 0);
     window.Form_Load();
-    if (app.arguments().contains(QStringLiteral("--sample")))
-        typeSample(window);
+    // Control names, each followed by what is typed into it.
+    const QStringList sample{"txtShimei",  "山田　太郎",
+                             "txtJusho",   "東京都千代田区丸の内１－２－３　ペリノバビル４階",
+                             "cboPhone_0", "自宅",
+                             "txtPhone_0", "03-1234-5678",
+                             "cboPhone_1", "携帯/PHS",
+                             "txtPhone_1", "090-8765-4321",
+                             "cboPhone_2", "Skype",
+                             "txtPhone_2", "yamada.taro（仕事用）"};
+    if (app.arguments().contains(QStringLiteral("--sample"))) {
+        for (qsizetype i = 0; i < sample.size(); i += 2) {
+            QWidget *control = window.findChild<QWidget *>(sample[i]);
+            const QMetaProperty typed = control->metaObject()->userProperty(); // none on a combo
+            control->setProperty(typed.isValid() ? typed.name() : "currentText", sample[i + 1]);
+        }
+        window.findChild<QListWidget *>()->setCurrentRow(1);
+        window.findChild<QPlainTextEdit *>()->appendPlainText(
+            "大学の同期。誕生日は５月１２日、gypsy jazz が好き。");
+    }
     FirstPaint firstPaint;
     window.installEventFilter(&firstPaint);
     return window.exec();
