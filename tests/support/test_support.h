@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -30,41 +31,42 @@ inline QByteArray shiftJisLines(const QList<QStringList> &records) {
     return QStringEncoder("windows-31j").encode(text);
 }
 
-// Runs the action; each modal window it opens is handed to seen, then closed.
-inline void whileModal(const std::function<void()> &action,
-                       const std::function<void(QWidget *)> &seen) {
+struct ShownMessage {
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int count = 0;             // message boxes answered
+    QWidget *window = nullptr; // the last modal window of any kind
+};
+
+// Runs the action and closes every modal window it opens, keeping the last message box's text.
+inline ShownMessage messagesDuring(const std::function<void()> &action) {
+    ShownMessage shown;
     QTimer poll; // ends with this function, so it never outlives what it captures
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal)
             return;
-        seen(modal);
-        if (auto *box = qobject_cast<QMessageBox *>(modal))
-            box->done(QMessageBox::Ok);
-        else
-            modal->close();
-    });
-    poll.start(0);
-    action();
-}
-
-struct ShownMessage {
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int count = 0;
-};
-
-// Runs the action and answers every message box it opens, keeping the last one.
-inline ShownMessage messagesDuring(const std::function<void()> &action) {
-    ShownMessage shown;
-    whileModal(action, [&](QWidget *modal) {
+        shown.window = modal;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             shown.text = box->text();
             shown.icon = box->icon();
             ++shown.count;
+            box->done(QMessageBox::Ok);
+        } else {
+            modal->close();
         }
     });
+    poll.start(0);
+    action();
     return shown;
+}
+
+// The texts of a list's items, as a combo box or list widget shows them.
+inline QStringList itemTexts(const QAbstractItemModel *model) {
+    QStringList texts;
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, 0).data().toString();
+    return texts;
 }
 
 template <typename Control = QWidget>
