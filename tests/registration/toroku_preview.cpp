@@ -12,19 +12,6 @@
 
 #include <cstdio>
 
-class FirstPaint : public QObject {
-    bool eventFilter(QObject *window, QEvent *event) override {
-        if (event->type() == QEvent::Paint) {
-            window->removeEventFilter(this);
-            QTimer::singleShot(0, [] {
-                std::puts("painted");
-                std::fflush(stdout);
-            });
-        }
-        return false;
-    }
-};
-
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     applyJapaneseFonts(app);
@@ -50,7 +37,15 @@ int main(int argc, char *argv[]) {
         window.findChild<QPlainTextEdit *>()->appendPlainText(
             "大学の同期。誕生日は５月１２日、gypsy jazz が好き。");
     }
-    FirstPaint firstPaint;
-    window.installEventFilter(&firstPaint);
+    QTimer poll; // once the window is up and active, draws it and says so
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (window.isActiveWindow()) {
+            poll.stop();
+            window.repaint();
+            std::puts("painted");
+            std::fflush(stdout);
+        }
+    });
+    poll.start(10);
     return window.exec();
 }
