@@ -8,26 +8,11 @@
 class TestArtwork : public QObject {
     Q_OBJECT
 private slots:
-    // The windows draw the banner unscaled, so its size is part of their layout; its edges
-    // stay black, so that the gold lettering never looks cut off.
+    // The windows draw the banner unscaled, so its size is part of their layout.
     void banner() {
         QImageReader reader(QStringLiteral(":/pellinova/banner.jpg"));
         QCOMPARE(reader.format(), QByteArray("jpeg"));
-        const QImage banner = reader.read();
-        QCOMPARE(banner.size(), QSize(326, 103));
-        int gold = 0;
-        int lightEdge = 0;
-        for (int y = 0; y < banner.height(); ++y) {
-            for (int x = 0; x < banner.width(); ++x) {
-                const QRgb pixel = banner.pixel(x, y);
-                const bool edge = x < 3 || x >= 323 || y < 3 || y >= 100;
-                lightEdge += edge && qMax(qRed(pixel), qMax(qGreen(pixel), qBlue(pixel))) >= 24;
-                gold +=
-                    qRed(pixel) > 180 && qGreen(pixel) > 120 && qBlue(pixel) < qGreen(pixel) - 40;
-            }
-        }
-        QCOMPARE(lightEdge, 0);
-        QVERIFY2(gold > banner.width() * banner.height() / 20, "the banner has too little gold");
+        QCOMPARE(reader.read().size(), QSize(326, 103));
     }
 
     void programIcon_data() {
@@ -48,10 +33,8 @@ private slots:
         }
         const QIcon icon = ::programIcon();
         QVERIFY(icon.availableSizes().contains(QSize(size, size)));
-        QCOMPARE(icon.pixmap(QSize(size, size), 1.0)
-                     .toImage()
-                     .convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                 picture.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        const auto argb = QImage::Format_ARGB32_Premultiplied;
+        QCOMPARE(icon.pixmap(size).toImage().convertToFormat(argb), picture.convertToFormat(argb));
     }
 };
 
