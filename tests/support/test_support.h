@@ -41,10 +41,11 @@ struct ShownMessage {
 // Runs the action and closes every modal window it opens, keeping the last message box's text.
 inline ShownMessage messagesDuring(const std::function<void()> &action) {
     ShownMessage shown;
+    QWidget *const alreadyOpen = QApplication::activeModalWidget();
     QTimer poll; // ends with this function, so it never outlives what it captures
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
+        if (!modal || modal == alreadyOpen)
             return;
         shown.window = modal;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
