@@ -12,7 +12,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -164,8 +163,6 @@ void frmJusho::showNotice(const Notice &notice) {
         m_notifier(notice);
         return;
     }
-    const auto icon =
-        notice.kind == Notice::Kind::Information ? QMessageBox::Information : QMessageBox::Warning;
-    QMessageBox box(icon, QStringLiteral("Pellinova"), notice.text, QMessageBox::Ok, this);
-    box.exec();
+    tellUser(this, notice.kind == Notice::Kind::Warning ? Tone::Warning : Tone::Information,
+             notice.text);
 }

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -77,4 +78,10 @@ QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent) {
                                          "QPushButton:pressed { background-color: %2; }")
                               .arg(face.name(), face.darker(125).name()));
     return button;
+}
+
+void tellUser(QWidget *window, Tone tone, const QString &text) {
+    QMessageBox box(tone == Tone::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    QStringLiteral("Pellinova"), text, QMessageBox::Ok, window);
+    box.exec();
 }

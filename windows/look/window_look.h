@@ -49,6 +49,11 @@ Control *placed(Control *control, const QString &objectName, const QString &acce
     return control;
 }
 
+// Tells the user something in a message box over the window, titled with the program's name,
+// and returns when it is dismissed.
+enum class Tone { Information, Warning };
+void tellUser(QWidget *window, Tone tone, const QString &text);
+
 // A yellow label on a transparent background.
 QLabel *makeLabel(const QString &text, QWidget *parent);
 

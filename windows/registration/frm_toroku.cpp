@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -232,7 +231,5 @@ void frmToroku::runLauncher(int index) {
 }
 
 void frmToroku::reportFailure(const QString &message) {
-    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("failureMessage"));
-    box.exec();
+    tellUser(this, Tone::Warning, message);
 }
