@@ -1,3 +1,4 @@
+#include "data_file_io.h"
 #include "data_file_location.h"
 #include "frm_jusho.h"
 #include "window_look.h"
@@ -6,8 +7,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-#include <csignal>
 
 namespace {
 
@@ -22,11 +21,7 @@ void installQtJapanese(QApplication &app) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-#ifdef SIGXFSZ
-    // A file-size limit must show up as a failed append the user is told about, not as a
-    // killed program.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    reportFileSizeLimitAsError();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellinova"));
     QApplication::setApplicationVersion(QStringLiteral("1.02.0001"));

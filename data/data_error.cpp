@@ -1,5 +1,7 @@
 #include "data_error.h"
 
+#include "data_file_size.h"
+
 namespace {
 
 QString fieldName(qint16 field) {
@@ -38,6 +40,10 @@ QString because(const QString &detail) {
     return detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(detail);
 }
 
+QString megabytes(qint64 bytes) {
+    return QStringLiteral("%1 MB").arg((bytes + (1 << 20) - 1) >> 20);
+}
+
 } // namespace
 
 QString DataError::message() const {
@@ -64,21 +70,37 @@ QString DataError::message() const {
     case Kind::ReadFailed:
         return QStringLiteral("データファイルを読み込む途中でエラーが起きました%1。\n%2")
             .arg(because(detail), where);
+    case Kind::Busy:
+        return QStringLiteral("住所録は、いまほかの Pellinova が読み書きしています。\n"
+                              "少し待ってから、もう一度お試しください。何も変えていません。\n%1")
+            .arg(where);
+    case Kind::NotYours:
+        return QStringLiteral("住所録の場所にあるものが別のユーザーの持ち物のため、"
+                              "安全のため読み書きしません。\n場所: %1\n"
+                              "これを取り除くか、自分のものに替えてから、もう一度お試しください。")
+            .arg(path);
+    case Kind::FileTooBig:
+        return QStringLiteral("データファイルが大きすぎます（%1）。住所録として扱えるのは %2 "
+                              "までのため、読み書きしません。\n%3")
+            .arg(megabytes(bytes), megabytes(kMaxDataFileBytes), where);
     case Kind::TooManyRecords:
         return QStringLiteral("データファイルに100件を超える記録があります。"
-                              "扱えるのは100件までのため、%1件目で読み込みを止めました。\n%2")
+                              "扱えるのは100件までのため、%1件目で読み込みを止め、"
+                              "それより前の記録を一覧に出しました。\n%2")
             .arg(record)
             .arg(where);
     case Kind::RecordCutShort:
-        return QStringLiteral("データファイルが%1件目の記録の途中（「%2」の欄）で終わっています。\n"
-                              "記録が欠けているか、最後に空の行があります。"
-                              "メモ帳などで直してください。\n%3")
+        return QStringLiteral("データファイルが%1件目の記録の途中（「%2」の欄）で終わっています。"
+                              "記録が欠けているか、最後に空の行があります。\n"
+                              "それより前の記録を一覧に出しました。次に「登録」で人を追加するとき、"
+                              "途中で終わっている部分を別のファイルに取り分けられます。\n%3")
             .arg(record)
             .arg(fieldName(field), where);
     case Kind::NotShiftJis:
         return QStringLiteral(
-                   "データファイルの%1件目の記録の「%2」の欄に、"
-                   "Shift-JIS として読めないバイトがあります。"
+                   "データファイルの%1件目の記録の「%2」の欄に、Shift-JIS として"
+                   "読めないバイトがあります。読めない部分は「\uFFFD」で表しています"
+                   "（ファイルは変えていません）。\n"
                    "別の文字コード（UTF-8 など）で保存されていないか確かめてください。\n%3")
             .arg(record)
             .arg(fieldName(field), where);
@@ -107,15 +129,31 @@ QString DataError::message() const {
     case Kind::AddressBookFull:
         return QStringLiteral("住所録はすでに100件あり、これ以上は追加できません。\n%1\n%2")
             .arg(where, unchanged);
-    case Kind::ExistingFileBroken:
-        return QStringLiteral("今のデータファイルを正しく読み込めないため、追加しませんでした。%1\n"
-                              "ファイルを直してから、もう一度「追加」を押してください。\n\n%2")
-            .arg(unchanged, detail);
+    case Kind::NoRoomForRecord:
+        return QStringLiteral(
+                   "この人を加えると、データファイルが住所録として扱える大きさ（%1）を"
+                   "超えるため、追加できません。\n"
+                   "補足情報などを短くしてから、もう一度「追加」を押してください。\n%2\n%3")
+            .arg(megabytes(kMaxDataFileBytes), where, unchanged);
+    case Kind::LastRecordIncomplete:
+        return QStringLiteral("データファイルの最後の記録（%1件目）が途中で終わっています。"
+                              "書き込みの途中でプログラムが止まったのかもしれません。\n%2\n\n"
+                              "途中で終わっている部分（%3バイト）を同じフォルダの別のファイルに"
+                              "取り分けてから、この人を追加しますか？\n"
+                              "取り分けた部分は消さずに残します。"
+                              "「いいえ」を選ぶと、何も変えずに戻ります。")
+            .arg(record)
+            .arg(where)
+            .arg(bytes);
+    case Kind::CannotSetAside:
+        return QStringLiteral("途中で終わっている記録を別のファイルに取り分けられませんでした%1。\n"
+                              "場所: %2\n何も追加していません。データファイルは元のままです。")
+            .arg(because(detail), path);
     case Kind::DiskFull:
         return QStringLiteral(
                    "ディスクに空きがないため、データファイルに書き込めませんでした%1。\n%2\n%3")
             .arg(because(detail), where, unchanged);
-    case Kind::FileTooLarge:
+    case Kind::FileSizeLimit:
         return QStringLiteral(
                    "ファイルの大きさの上限を超えるため、データファイルに書き込めませんでした"
                    "%1。\n%2\n%3")

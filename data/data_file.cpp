@@ -1,8 +1,6 @@
 #include "data_file.h"
 
-#include "data_file_append.h"
-#include "data_file_read.h"
-#include "data_folder.h"
+#include "data_file_size.h"
 #include "jusho_line.h"
 #include "jusho_parser.h"
 
@@ -11,41 +9,51 @@
 LoadResult LoadJushoTable(JushoTable &table, const QString &path) {
     const FileBytes file = readDataFile(path);
     if (file.error)
-        return {0, file.error};
-    return parseJushoTable(table, file.bytes, path);
+        return {.error = file.error};
+    return parseJushoTable(table, file.bytes, path).loaded;
 }
 
-std::optional<DataError> AppendJushoRecord(const JushoRecord &record, const QString &path,
-                                           FolderCreation folders) {
-    auto line = formatJushoLine(record, path);
-    if (auto *refused = std::get_if<DataError>(&line))
-        return *refused;
-    QByteArray &bytes = std::get<QByteArray>(line);
+namespace {
 
-    if (auto error = ensureDataFolder(path, folders))
-        return error;
+// Whether and how the line joins the file as it stands.
+AppendDecision planAppend(QByteArray line, QByteArrayView existing, const QString &path,
+                          IncompleteRecord incomplete) {
+    using Kind = DataError::Kind;
+    auto scratch = std::make_unique<JushoTable>();
+    const ParsedFile parsed = parseJushoTable(*scratch, existing, path);
+    const std::optional<DataError> &stop = parsed.loaded.stop;
+    if ((stop && stop->kind == Kind::TooManyRecords) ||
+        parsed.loaded.count >= JushoTable::kCapacity)
+        return DataError{.kind = Kind::AddressBookFull, .path = path};
 
-    // The file is appended to only if it loads as it is and has room for one more record.
-    const FileBytes existing = readDataFile(path);
-    if (existing.error) {
-        if (existing.error->kind != DataError::Kind::FileMissing)
-            return existing.error;
-    } else {
-        auto scratch = std::make_unique<JushoTable>();
-        const LoadResult loaded = parseJushoTable(*scratch, existing.bytes, path);
-        if (!loaded.ok() && loaded.error->kind == DataError::Kind::TooManyRecords)
-            return DataError{DataError::Kind::AddressBookFull, path};
-        if (!loaded.ok()) {
-            DataError broken = *loaded.error;
-            broken.kind = DataError::Kind::ExistingFileBroken;
-            broken.detail = loaded.error->message();
-            return broken;
-        }
-        if (loaded.count >= JushoTable::kCapacity)
-            return DataError{DataError::Kind::AddressBookFull, path};
-        // A hand-edited file may lack the last line end; the new record needs its own line.
-        if (!existing.bytes.isEmpty() && !existing.bytes.endsWith('\n'))
-            bytes.prepend("\r\n");
+    qsizetype keep = existing.size();
+    if (stop) { // the file ends inside a record: what follows the whole ones
+        const qsizetype cutOff = existing.size() - parsed.wholeRecordsEnd;
+        if (incomplete == IncompleteRecord::Refuse)
+            return DataError{.kind = Kind::LastRecordIncomplete,
+                             .path = path,
+                             .record = stop->record,
+                             .field = stop->field,
+                             .bytes = cutOff};
+        keep = parsed.wholeRecordsEnd;
     }
-    return appendAllOrNothing(path, bytes);
+    // A hand-edited file may lack the last line end; the new record needs a line of its own.
+    // After a comma the reader already expects the next record.
+    if (keep > 0 && existing[keep - 1] != '\n' && existing[keep - 1] != ',')
+        line.prepend("\r\n");
+    if (keep + line.size() > kMaxDataFileBytes)
+        return DataError{.kind = Kind::NoRoomForRecord, .path = path};
+    return AppendPlan{std::move(line), keep};
+}
+
+} // namespace
+
+AppendResult AppendJushoRecord(const JushoRecord &record, const DataFileLocation &location,
+                               IncompleteRecord incomplete) {
+    auto line = formatJushoLine(record, location.path);
+    if (const auto *refused = std::get_if<DataError>(&line))
+        return {*refused};
+    return appendToDataFile(location, [&](QByteArrayView existing) {
+        return planAppend(std::get<QByteArray>(line), existing, location.path, incomplete);
+    });
 }

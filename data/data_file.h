@@ -1,31 +1,27 @@
 #pragma once
 
 #include "data_error.h"
+#include "data_file_io.h"
+#include "data_file_location.h"
 #include "jusho_record.h"
 #include "jusho_table.h"
+#include "load_result.h"
 
 #include <QString>
 
-#include <optional>
+// Reads the data file into rows 1 to n of the table, n being every whole record before
+// the point where reading stopped, if it stopped early. Rows above n keep what an earlier,
+// longer load put there. The file is always closed, and its bytes are never changed.
+[[nodiscard]] LoadResult LoadJushoTable(JushoTable &table, const QString &path);
 
-struct LoadResult {
-    qint16 count = 0;               // JushoCount: rows 1 to count were filled
-    std::optional<DataError> error; // set when the load stopped early
-
-    bool ok() const { return !error.has_value(); }
-};
-
-// Reads the whole data file into rows 1 to n of the table and returns n. Rows above n
-// keep what an earlier, longer load put there. On failure, rows already stored keep
-// their new contents and the error says where reading stopped. The file is always closed.
-LoadResult LoadJushoTable(JushoTable &table, const QString &path);
-
-enum class FolderCreation {
-    MustExist,       // the folder is not the program's own: never create it
-    CreateOwnFolder, // the per-user data folder is the program's own: create it (0700)
+// What an append does with a data file whose last record was cut off.
+enum class IncompleteRecord {
+    Refuse,   // nothing changes; the error asks whether to set it aside
+    SetAside, // its bytes move to a file of their own before the record is appended
 };
 
 // Appends the record as one line, or leaves the file byte for byte as it was and says why.
 // Success is reported only once the line has reached the disk.
-std::optional<DataError> AppendJushoRecord(const JushoRecord &record, const QString &path,
-                                           FolderCreation folders = FolderCreation::MustExist);
+[[nodiscard]] AppendResult
+AppendJushoRecord(const JushoRecord &record, const DataFileLocation &location,
+                  IncompleteRecord incomplete = IncompleteRecord::Refuse);

@@ -9,10 +9,16 @@ std::variant<QByteArray, DataError> formatJushoLine(const JushoRecord &record,
         const QString &text = record[field];
         // Nothing is escaped in the file, so a quote would end the field early on reading.
         if (text.contains(QLatin1Char('"')))
-            return DataError{DataError::Kind::QuoteInField, path, 0, field, U'"'};
+            return DataError{.kind = DataError::Kind::QuoteInField,
+                             .path = path,
+                             .field = field,
+                             .character = U'"'};
         const ShiftJis::Encoded encoded = ShiftJis::encode(text);
         if (!encoded.ok())
-            return DataError{DataError::Kind::CannotEncode, path, 0, field, *encoded.refused};
+            return DataError{.kind = DataError::Kind::CannotEncode,
+                             .path = path,
+                             .field = field,
+                             .character = *encoded.refused};
         if (field > 0)
             line += ',';
         line += '"';

@@ -1,8 +1,7 @@
 #include "jusho_parser.h"
 
+#include "jusho_record.h"
 #include "shift_jis.h"
-
-#include <limits>
 
 namespace {
 
@@ -22,6 +21,7 @@ public:
         : m_text(text) {}
 
     bool atEnd() const { return m_pos >= m_text.size(); }
+    qsizetype position() const { return m_pos; }
 
     // The next field, or nothing if the file ends before or inside it.
     std::optional<View> next() {
@@ -82,47 +82,62 @@ private:
     qsizetype m_pos = 0;
 };
 
-QString toText(QStringView field) {
-    return field.toString();
+ShiftJis::Shown toText(QStringView field) {
+    return {field.toString()};
 }
-std::optional<QString> toText(QByteArrayView field) {
-    return ShiftJis::decode(field);
+ShiftJis::Shown toText(QByteArrayView field) {
+    return ShiftJis::decodeForShowing(field);
 }
 
 // The load itself, over decoded text or over bytes that are decoded field by field.
-template <typename View> LoadResult parse(JushoTable &table, View text, const QString &path) {
+template <typename View> ParsedFile parse(JushoTable &table, View text, const QString &path) {
     FieldReader<View> reader(text);
+    ParsedFile parsed;
+    LoadResult &loaded = parsed.loaded;
     qint16 record = 0;
-    auto failure = [&](DataError::Kind kind, qint16 field) {
-        return LoadResult{qint16(record - 1), DataError{kind, path, record, field}};
+    auto stop = [&](DataError::Kind kind, qint16 field) {
+        loaded.count = qint16(record - 1);
+        loaded.stop = DataError{.kind = kind, .path = path, .record = record, .field = field};
+        return parsed;
     };
 
     while (!reader.atEnd()) {
-        if (record == std::numeric_limits<qint16>::max())
-            return failure(DataError::Kind::TooManyRecords, 0);
+        parsed.wholeRecordsEnd = reader.position();
         ++record;
+        std::optional<DataError> stray; // told only once the record proves whole
         for (qint16 field = 0; field < kJushoFieldCount; ++field) {
             if (!JushoTable::contains(record, field))
-                return failure(DataError::Kind::TooManyRecords, field);
+                return stop(DataError::Kind::TooManyRecords, field);
             const std::optional<View> raw = reader.next();
             if (!raw)
-                return failure(DataError::Kind::RecordCutShort, field);
-            const std::optional<QString> cell = toText(*raw);
-            if (!cell)
-                return failure(DataError::Kind::NotShiftJis, field);
-            table.setCell(record, field, *cell);
+                return stop(DataError::Kind::RecordCutShort, field);
+            const ShiftJis::Shown cell = toText(*raw);
+            if (cell.substituted && !stray)
+                stray = DataError{.kind = DataError::Kind::NotShiftJis,
+                                  .path = path,
+                                  .record = record,
+                                  .field = field};
+            table.setCell(record, field, cell.text);
         }
+        if (!loaded.strayBytes)
+            loaded.strayBytes = stray;
     }
-    return {record, std::nullopt};
+    loaded.count = record;
+    parsed.wholeRecordsEnd = text.size();
+    return parsed;
 }
 
 } // namespace
 
-LoadResult parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path) {
+ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path) {
     // Decoding the file in one piece is much faster than field by field. Bytes that do not
     // decode may still lie outside every field (after a closing quote), so only the field by
-    // field reading can tell whether, and where, the file is at fault.
-    if (const std::optional<QString> text = ShiftJis::decode(bytes))
-        return parse(table, QStringView(*text), path);
+    // field reading can tell whether, and where, a field is damaged. It also counts in bytes,
+    // which is what a stop must report.
+    if (const std::optional<QString> text = ShiftJis::decode(bytes)) {
+        const ParsedFile parsed = parse(table, QStringView(*text), path);
+        if (parsed.loaded.complete())
+            return {parsed.loaded, bytes.size()};
+    }
     return parse(table, bytes, path);
 }

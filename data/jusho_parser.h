@@ -1,10 +1,16 @@
 #pragma once
 
-#include "data_file.h"
+#include "jusho_table.h"
+#include "load_result.h"
 
 #include <QByteArrayView>
 #include <QString>
 
-// Fills rows 1 to n of the table from the bytes of a data file and returns n; on failure
-// the count is the number of whole records stored. The path only names the file in errors.
-LoadResult parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path);
+struct ParsedFile {
+    LoadResult loaded;
+    qsizetype wholeRecordsEnd = 0; // bytes up to the end of the last whole record
+};
+
+// Fills rows 1 to n of the table from the bytes of a data file and returns n: every whole
+// record before the point where reading stopped. The path only names the file in errors.
+ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path);

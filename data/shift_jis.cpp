@@ -46,6 +46,43 @@ bool decodeRun(QByteArrayView run, QString &out) {
     return !decoder.hasError();
 }
 
+// ICU stands U+001A in for a single byte it cannot read, U+FFFD for a pair, and drops a
+// lead byte at the very end. The run is read with a '"' after it (never part of a
+// character), so that a lead byte at its end is stood in for too; U+001A itself cannot come
+// from the run, as the control codes are split off before. False if anything was stood in.
+bool decodeRunShowingErrors(QByteArrayView run, QString &out) {
+    const qsizetype used = out.size();
+    if (decodeRun(run, out))
+        return true;
+    out.truncate(used);
+    decodeRun(run.toByteArray() + '"', out);
+    if (out.endsWith(QLatin1Char('"')))
+        out.chop(1);
+    for (qsizetype i = used; i < out.size(); ++i) {
+        if (out[i] == QChar(0x1A))
+            out[i] = QChar::ReplacementCharacter;
+    }
+    return false;
+}
+
+// Decodes run by run between the control codes that ICU would swap, which pass through as
+// themselves; false as soon as a run fails.
+template <typename DecodeRun>
+bool decodeSplittingControls(QByteArrayView bytes, QString &text, DecodeRun &&decodeOne) {
+    text.reserve(bytes.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        if (!isSwappedControl(b))
+            continue;
+        if (i > start && !decodeOne(bytes.sliced(start, i - start), text))
+            return false;
+        text += QChar(b);
+        start = i + 1;
+    }
+    return start >= bytes.size() || decodeOne(bytes.sliced(start), text);
+}
+
 char16_t standIn(char16_t c) {
     switch (c) {
     case 0x301C:
@@ -111,20 +148,19 @@ namespace ShiftJis {
 
 std::optional<QString> decode(QByteArrayView bytes) {
     QString text;
-    text.reserve(bytes.size());
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar b = uchar(bytes[i]);
-        if (!isSwappedControl(b))
-            continue;
-        if (i > start && !decodeRun(bytes.sliced(start, i - start), text))
-            return std::nullopt;
-        text += QChar(b);
-        start = i + 1;
-    }
-    if (start < bytes.size() && !decodeRun(bytes.sliced(start), text))
+    if (!decodeSplittingControls(bytes, text, decodeRun))
         return std::nullopt;
     return text;
+}
+
+Shown decodeForShowing(QByteArrayView bytes) {
+    Shown shown;
+    decodeSplittingControls(bytes, shown.text, [&shown](QByteArrayView run, QString &out) {
+        if (!decodeRunShowingErrors(run, out))
+            shown.substituted = true;
+        return true;
+    });
+    return shown;
 }
 
 Encoded encode(QStringView text) {

@@ -13,6 +13,15 @@ namespace ShiftJis {
 // The text the bytes stand for, or nothing if they are not complete, valid Shift-JIS.
 std::optional<QString> decode(QByteArrayView bytes);
 
+struct Shown {
+    QString text;
+    bool substituted = false; // some bytes were not Shift-JIS and show as U+FFFD
+};
+
+// The text the bytes stand for, with U+FFFD in place of each byte sequence that is not
+// Shift-JIS, so that a damaged field can still be shown.
+Shown decodeForShowing(QByteArrayView bytes);
+
 struct Encoded {
     QByteArray bytes;
     std::optional<char32_t> refused; // the first character that Shift-JIS cannot hold

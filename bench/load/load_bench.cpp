@@ -63,8 +63,8 @@ int main(int argc, char *argv[]) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Tovrin.txt"));
     for (int i = 1; i <= JushoTable::kCapacity; ++i) {
-        if (const auto error = AppendJushoRecord(sampleRecord(i), path)) {
-            fprintf(stderr, "%s\n", qPrintable(error->message()));
+        if (const auto added = AppendJushoRecord(sampleRecord(i), {path}); added.error) {
+            fprintf(stderr, "%s\n", qPrintable(added.error->message()));
             return 1;
         }
     }

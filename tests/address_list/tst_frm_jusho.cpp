@@ -149,25 +149,35 @@ private slots:
         QCOMPARE(items(), expected);
     }
 
-    // A failed Open, on an empty list and on a filled one, lists nothing and says why.
+    // An Open that could not read the whole file, on an empty list and on a filled one, lists
+    // the whole records it read (none if it read nothing) and says why.
     void failedOpen_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("cause");
         QTest::addColumn<QMessageBox::Icon>("icon");
-        QTest::newRow("missing file") << QByteArray() << "登録" << QMessageBox::Information;
+        QTest::addColumn<int>("records"); // whole records listed; -1: not even the blank item
+        QTest::newRow("missing file") << QByteArray() << "登録" << QMessageBox::Information << -1;
         QTest::newRow("101 records")
-            << shiftJisLines(people(101)) << "100件を超える" << QMessageBox::Warning;
+            << shiftJisLines(people(101)) << "100件を超える" << QMessageBox::Warning << 100;
         QTest::newRow("cut short") << shiftJisLines(people(2)) + "\"c\",\"\",\"\"\r\n"
-                                   << "3件目の記録の途中" << QMessageBox::Warning;
+                                   << "3件目の記録の途中" << QMessageBox::Warning << 2;
     }
     void failedOpen() {
         QFETCH(QByteArray, content);
         QFETCH(QString, cause);
         QFETCH(QMessageBox::Icon, icon);
+        QFETCH(int, records);
+        QStringList listed;
+        for (const QStringList &fields : people(records))
+            listed << fields.first();
+        if (records >= 0)
+            listed.prepend(QString());
         QVERIFY(content.isNull() || writeFile(path, content));
         QList<ShownMessage> shown{pressOpen()};
-        QCOMPARE(items(), QStringList{});
+        QCOMPARE(items(), listed);
 
+        window = std::make_unique<frmJusho>(DataFileLocation{path});
+        window->show();
         QVERIFY(writeFile(path, shiftJisLines(people(1))));
         pressOpen();
         QTest::keyClick(names(), Qt::Key_Down);
@@ -176,7 +186,8 @@ private slots:
         QFile::remove(path);
         QVERIFY(content.isNull() || writeFile(path, content));
         shown.append(pressOpen());
-        QCOMPARE(items(), (QStringList{QString(), "人1"}));
+        QCOMPARE(items(), records > 1 ? listed : (QStringList{QString(), "人1"}));
+        QCOMPARE(names()->currentIndex(), 1);
         QCOMPARE(details(), before);
 
         for (const ShownMessage &message : std::as_const(shown)) {

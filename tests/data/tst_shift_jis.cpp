@@ -36,15 +36,23 @@ private slots:
                 QCOMPARE(ShiftJis::decode(single), QString::fromUcs4(&m_decodes[single], 1));
                 continue;
             }
-            // Not a character by itself: a lead byte, or refused whatever follows it.
+            // Not a character by itself: a lead byte, or refused whatever follows it. For
+            // showing, it stands as U+FFFD, and never takes a following quote with it.
             QVERIFY2(!ShiftJis::decode(single), qPrintable(single.toHex()));
+            QCOMPARE(ShiftJis::decodeForShowing(single + '"').text, u"\uFFFD\""_qs);
             for (int second = 0; second < 256; ++second) {
                 const QByteArray pair = single + char(second);
                 const auto text = ShiftJis::decode(pair);
-                if (m_decodes.contains(pair))
+                const ShiftJis::Shown shown = ShiftJis::decodeForShowing(pair);
+                if (m_decodes.contains(pair)) {
                     QCOMPARE(text, QString::fromUcs4(&m_decodes[pair], 1));
-                else
+                    QCOMPARE(shown.text, *text);
+                } else {
                     QVERIFY2(!text, qPrintable(pair.toHex()));
+                    QVERIFY2(shown.substituted &&
+                                 shown.text.startsWith(QChar::ReplacementCharacter),
+                             qPrintable(pair.toHex()));
+                }
             }
         }
     }

@@ -1,3 +1,4 @@
+#include "data_file_io.h"
 #include "frm_jusho.h"
 #include "frm_toroku.h"
 #include "test_support.h"
@@ -13,7 +14,9 @@
 
 #include <array>
 #include <csignal>
+#include <fcntl.h>
 #include <linux/capability.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -31,7 +34,10 @@ enum Fault {
     ReadOnlyFolder,
     Folder,
     Unreadable,
-    Broken
+    Broken,
+    OthersFolder,
+    Busy,
+    Giant
 };
 enum Press { Open, Add };
 
@@ -39,6 +45,12 @@ const QString kNewcomer = QStringLiteral("新しい人");
 
 QStringList person(const QString &name) {
     return {name, "東京都", ";", ";", ";", ";", "友　　人", "メモ\r\n"};
+}
+
+// The file's bytes, or only its size where it is too big to read whole.
+QByteArray contentOf(const QString &path) {
+    const qint64 size = QFileInfo(path).size();
+    return size > (64 << 20) ? QByteArray::number(size) : fileBytes(path);
 }
 
 // Root reads and writes past mode bits; without these overrides the calling thread (the
@@ -66,6 +78,7 @@ class TestFaultMatrix : public QObject {
     QString m_folder;
     QString m_path;
     bool m_mounted = false;
+    int m_lock = -1;
 
     // A small tmpfs of its own over the data folder; mounting needs root.
     bool mount(const char *options, unsigned long flags = 0) {
@@ -95,10 +108,18 @@ class TestFaultMatrix : public QObject {
             QVERIFY(QFile::setPermissions(m_path, QFile::WriteOwner));
         if (fault == Broken)
             QVERIFY(writeFile(m_path, appended, QIODevice::Append));
+        if (fault == OthersFolder)
+            QCOMPARE(::chown(QFile::encodeName(m_folder).constData(), 65534, 65534), 0);
+        if (fault == Busy) { // as another copy of the program holds it while it appends
+            m_lock = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY);
+            QCOMPARE(::flock(m_lock, LOCK_EX), 0);
+        }
+        if (fault == Giant)
+            QVERIFY(QFile::resize(m_path, qint64(2) << 30));
     }
 
 private slots:
-    void initTestCase() { std::signal(SIGXFSZ, SIG_IGN); } // as the program does
+    void initTestCase() { reportFileSizeLimitAsError(); } // as the program does
 
     void init() {
         m_folder = m_dir.filePath(QString::number(++m_serial));
@@ -107,6 +128,7 @@ private slots:
     }
 
     void cleanup() {
+        ::close(std::exchange(m_lock, -1));
         QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
         if (std::exchange(m_mounted, false))
@@ -118,9 +140,10 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QStringList>("seen");
         QTest::addColumn<QByteArray>("appended"); // to a broken file
+        QTest::addColumn<int>("listed");          // names listed after Open
         const auto row = [](const char *name, Fault fault, Press button, const QStringList &seen,
-                            const QByteArray &appended = {}) {
-            QTest::newRow(name) << int(fault) << int(button) << seen << appended;
+                            const QByteArray &appended = {}, int listed = 3) {
+            QTest::newRow(name) << int(fault) << int(button) << seen << appended << listed;
         };
         const QString cannotOpen = QStringLiteral("データファイルを開けませんでした");
         const QString diskFull = QStringLiteral("ディスクに空きがない");
@@ -141,14 +164,19 @@ private slots:
         for (int i = 3; i <= 101; ++i)
             more << person(QString::number(i));
         row("more than 100 records", Broken, Open, {"100件を超える", "101件目"},
-            shiftJisLines(more));
+            shiftJisLines(more), 101);
         row("file cut inside a record", Broken, Open, {"3件目の記録の途中（「各アドレス2」"},
             "\"p3\",\"\",\";\",\"");
         row("blank line at the end", Broken, Open, {"3件目の記録の途中（「住所」", "最後に空の行"},
             "\r\n");
         row("bytes that are not Shift-JIS", Broken, Open,
             {"3件目の記録の「名前」の欄", "Shift-JIS として読めない"},
-            "\"\x85\x40\"" + shiftJisLines({person({})}).mid(2));
+            "\"\x85\x40\"" + shiftJisLines({person({})}).mid(2), 4);
+        row("folder of another user", OthersFolder, Open, {"別のユーザー"});
+        row("folder of another user, Add", OthersFolder, Add, {"別のユーザー"});
+        row("another copy using the address book", Busy, Add,
+            {"ほかの Pellinova", "何も変えていません"});
+        row("sparse file of 2 GB", Giant, Open, {"大きすぎます（2048 MB）"});
     }
 
     void fault() {
@@ -158,6 +186,8 @@ private slots:
         QFETCH(QByteArray, appended);
         if ((fault == DiskFull || fault == DiskFullNoFile) && !mount("size=64k"))
             QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+        if (fault == OthersFolder && ::geteuid() != 0)
+            QSKIP("giving the folder to another user needs root");
         if (fault == ReadOnlyFs && !mount("size=1m"))
             QSKIP("mounting a tmpfs to make read-only needs root (CAP_SYS_ADMIN)");
         QVERIFY(writeFile(m_path, shiftJisLines({person("山田"), person("鈴木")})));
@@ -187,7 +217,7 @@ private slots:
         breakData(Fault(fault), appended);
         if (QTest::currentTestFailed())
             return;
-        const QByteArray before = fileBytes(m_path);
+        const QByteArray before = contentOf(m_path);
 
         rlimit saved{};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
@@ -204,13 +234,14 @@ private slots:
 
         QCOMPARE(shown.count, 1);
         QCOMPARE(shown.icon, QMessageBox::Warning);
-        for (const QString &part : seen << m_path)
+        for (const QString &part : seen << (fault == OthersFolder ? m_folder : m_path))
             QVERIFY2(shown.text.contains(part), qPrintable(shown.text));
         // Still running, nothing listed or cleared, and the data file as it was.
         QVERIFY(window->isVisible());
-        QCOMPARE(names->count(), button == Open ? 3 : 0);
+        QFETCH(int, listed);
+        QCOMPARE(names->count(), button == Open ? listed : 0);
         QCOMPARE(name->text(), button == Open ? QString() : kNewcomer);
-        QCOMPARE(fileBytes(m_path), before);
+        QCOMPARE(contentOf(m_path), before);
     }
 };
 

@@ -19,13 +19,18 @@ const QString kPath = QStringLiteral("/fuzz/Pellinova/Tovrin.txt");
 const QString kMarker = QStringLiteral("😀"); // no load can write it: not Shift-JIS
 
 QString describe(const LoadResult &loaded) {
-    if (loaded.ok())
-        return QStringLiteral("%1 records").arg(loaded.count);
-    return QStringLiteral("%1 records, error %2 at record %3 field %4")
-        .arg(loaded.count)
-        .arg(int(loaded.error->kind))
-        .arg(loaded.error->record)
-        .arg(loaded.error->field);
+    QString text = QStringLiteral("%1 records").arg(loaded.count);
+    for (const auto &[what, problem] :
+         {std::pair{"stop", &loaded.stop}, std::pair{"error", &loaded.error},
+          std::pair{"stray bytes", &loaded.strayBytes}}) {
+        if (*problem)
+            text += QStringLiteral(", %1 %2 at record %3 field %4")
+                        .arg(QLatin1String(what))
+                        .arg(int((*problem)->kind))
+                        .arg((*problem)->record)
+                        .arg((*problem)->field);
+    }
+    return text;
 }
 
 // The reading rules once more, put another way: a pattern for one field over the bytes,
@@ -35,12 +40,16 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
         QLatin1String(R"re((?:"([^"]*)"[^,\n]*(?:,|\n|\z)|(?!") *([^,\n]*?) *(?:,|\r?\n|\z)))re"));
     const QString latin1 = QString::fromLatin1(bytes); // one character per byte
     qsizetype pos = 0;
-    qint16 record = 0;
+    LoadResult loaded;
     while (pos < latin1.size()) {
-        ++record;
+        const qint16 record = ++loaded.count;
+        std::optional<DataError> stray;
         for (qint16 column = 0; column < kJushoFieldCount; ++column) {
             const auto stop = [&](Kind kind) {
-                return LoadResult{qint16(record - 1), DataError{kind, kPath, record, column}};
+                --loaded.count;
+                loaded.stop =
+                    DataError{.kind = kind, .path = kPath, .record = record, .field = column};
+                return loaded;
             };
             if (record > JushoTable::kCapacity)
                 return stop(Kind::TooManyRecords);
@@ -49,28 +58,35 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
             if (pos >= latin1.size() || !match.hasMatch())
                 return stop(Kind::RecordCutShort);
             const int text = match.hasCaptured(1) ? 1 : 2;
-            const auto decoded = ShiftJis::decode(
+            const auto shown = ShiftJis::decodeForShowing(
                 bytes.sliced(match.capturedStart(text), match.capturedLength(text)));
-            if (!decoded)
-                return stop(Kind::NotShiftJis);
-            table.setCell(record, column, *decoded);
+            if (shown.substituted && !stray)
+                stray = DataError{
+                    .kind = Kind::NotShiftJis, .path = kPath, .record = record, .field = column};
+            table.setCell(record, column, shown.text);
             pos = match.capturedEnd();
         }
+        if (!loaded.strayBytes)
+            loaded.strayBytes = stray;
     }
-    return {record, std::nullopt};
+    return loaded;
 }
 
-// The count keeps to the table; an error and its message name where reading stopped.
+// The count keeps to the table; a stop and its message name where reading stopped, and the
+// first stray bytes are in a record that was read whole.
 std::optional<QString> checkOutcome(const LoadResult &loaded) {
-    if (loaded.count < 0 || loaded.count > JushoTable::kCapacity)
+    if (loaded.count < 0 || loaded.count > JushoTable::kCapacity || loaded.error)
         return QStringLiteral("count out of range: %1").arg(describe(loaded));
-    if (loaded.ok())
+    if (loaded.strayBytes &&
+        (loaded.strayBytes->record > loaded.count || !loaded.strayBytes->message().contains(kPath)))
+        return QStringLiteral("stray bytes out of place: %1").arg(describe(loaded));
+    if (!loaded.stop)
         return std::nullopt;
-    const QString message = loaded.error->message();
-    if (loaded.error->record == loaded.count + 1 && message.contains(kPath) &&
-        message.contains(QStringLiteral("%1件目").arg(loaded.error->record)))
+    const QString message = loaded.stop->message();
+    if (loaded.stop->record == loaded.count + 1 && message.contains(kPath) &&
+        message.contains(QStringLiteral("%1件目").arg(loaded.stop->record)))
         return std::nullopt;
-    return QStringLiteral("error out of place: %1: %2").arg(describe(loaded), message);
+    return QStringLiteral("stop out of place: %1: %2").arg(describe(loaded), message);
 }
 
 std::optional<QString> compareTables(const JushoTable &actual, const JushoTable &expected,
@@ -88,7 +104,8 @@ std::optional<QString> compareTables(const JushoTable &actual, const JushoTable 
 }
 
 // What loaded is written back line by line and must read the same. A quote can only come
-// from an unquoted, hand-edited field; such a file cannot be written back as it reads.
+// from an unquoted, hand-edited field, and U+FFFD from stray bytes; such a file cannot be
+// written back as it reads.
 std::optional<QString> checkWrittenBack(const JushoTable &table, qint16 count) {
     QByteArray file;
     for (qint16 row = 1; row <= count; ++row) {
@@ -97,7 +114,7 @@ std::optional<QString> checkWrittenBack(const JushoTable &table, qint16 count) {
             record[column] = table.cell(row, column);
         const auto line = formatJushoLine(record, kPath);
         if (const auto *refused = std::get_if<DataError>(&line)) {
-            if (refused->kind == Kind::QuoteInField)
+            if (refused->kind == Kind::QuoteInField || refused->character == U'\uFFFD')
                 return std::nullopt;
             return QStringLiteral("record %1 cannot be written back: %2")
                 .arg(row)
@@ -106,8 +123,8 @@ std::optional<QString> checkWrittenBack(const JushoTable &table, qint16 count) {
         file += std::get<QByteArray>(line);
     }
     auto again = std::make_unique<JushoTable>();
-    const LoadResult reloaded = parseJushoTable(*again, file, kPath);
-    if (!reloaded.ok() || reloaded.count != count)
+    const LoadResult reloaded = parseJushoTable(*again, file, kPath).loaded;
+    if (!reloaded.complete() || reloaded.count != count)
         return QStringLiteral("written back, it reads as %1").arg(describe(reloaded));
     return compareTables(*again, table, QStringLiteral("written back"));
 }
@@ -155,7 +172,7 @@ std::optional<QString> checkRefusal(const JushoRecord &record, const DataError &
 
 std::optional<QString> checkLoad(QByteArrayView bytes) {
     auto fresh = std::make_unique<JushoTable>();
-    const LoadResult loaded = parseJushoTable(*fresh, bytes, kPath);
+    const LoadResult loaded = parseJushoTable(*fresh, bytes, kPath).loaded;
     if (auto broken = checkOutcome(loaded))
         return broken;
 
@@ -174,20 +191,20 @@ std::optional<QString> checkLoad(QByteArrayView bytes) {
         for (qint16 column = 0; column < JushoTable::kColumns; ++column) {
             filled->setCell(row, column, kMarker);
             const bool read = row >= 1 && column < kJushoFieldCount &&
-                              (row <= loaded.count || (!loaded.ok() && row == loaded.count + 1 &&
-                                                       column < loaded.error->field));
+                              (row <= loaded.count || (loaded.stop && row == loaded.count + 1 &&
+                                                       column < loaded.stop->field));
             if (!read)
                 expected->setCell(row, column, kMarker);
         }
     }
-    const LoadResult again = parseJushoTable(*filled, bytes, kPath);
+    const LoadResult again = parseJushoTable(*filled, bytes, kPath).loaded;
     if (describe(again) != describe(loaded))
         return QStringLiteral("reads as %1 into an empty table, as %2 into a filled one")
             .arg(describe(loaded), describe(again));
     if (auto broken = compareTables(*filled, *expected, QStringLiteral("filled table")))
         return broken;
 
-    return loaded.ok() ? checkWrittenBack(*fresh, loaded.count) : std::nullopt;
+    return loaded.complete() ? checkWrittenBack(*fresh, loaded.count) : std::nullopt;
 }
 
 std::optional<QString> checkLine(const JushoRecord &record) {
@@ -200,8 +217,8 @@ std::optional<QString> checkLine(const JushoRecord &record) {
 
     // Twice, so that the line's end is seen to leave the next record intact.
     auto table = std::make_unique<JushoTable>();
-    const LoadResult loaded = parseJushoTable(*table, bytes + bytes, kPath);
-    if (!loaded.ok() || loaded.count != 2)
+    const LoadResult loaded = parseJushoTable(*table, bytes + bytes, kPath).loaded;
+    if (!loaded.complete() || loaded.strayBytes || loaded.count != 2)
         return QStringLiteral("two copies of the line read as %1").arg(describe(loaded));
     for (qint16 row = 1; row <= 2; ++row) {
         for (qint16 field = 0; field < kJushoFieldCount; ++field) {

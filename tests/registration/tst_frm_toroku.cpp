@@ -3,6 +3,7 @@
 #include "window_look.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -200,6 +201,31 @@ private slots:
         QCOMPARE(value(0)->text(), QStringLiteral("03"));
         QCOMPARE(categories()->selectedItems().value(0), categories()->item(3));
         QVERIFY(m_window->isVisible());
+    }
+
+    // Add on a file whose last record was cut off asks first; はい sets the cut-off part aside.
+    void addAfterCutOffRecord_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::newRow("はい") << QMessageBox::Yes;
+        QTest::newRow("いいえ") << QMessageBox::No;
+    }
+    void addAfterCutOffRecord() {
+        QFETCH(QMessageBox::StandardButton, answer);
+        const bool yes = answer == QMessageBox::Yes;
+        const QByteArray whole = shiftJisLines({{"r", "", ";", ";", ";", ";", "", ""}});
+        QVERIFY(writeFile(dataPath(), whole + "\"cut"));
+        get("txtShimei")->setText(QStringLiteral("山田"));
+        QPushButton *add = get<QPushButton>("OKButton");
+        const ShownMessage shown =
+            messagesDuring([add] { QTest::mouseClick(add, Qt::LeftButton); }, answer);
+
+        const QStringList aside = QDir(m_dir->path()).entryList({"Tovrin.txt.broken-*"});
+        QCOMPARE(shown.count, yes ? 2 : 1);
+        QCOMPARE(aside.size(), yes ? 1 : 0);
+        QCOMPARE(fileBytes(dataPath()),
+                 yes ? whole + shiftJisLines({{"山田", "", ";", ";", ";", ";", "", kGuide}})
+                     : whole + "\"cut");
+        QVERIFY(!yes || shown.text.contains(m_dir->filePath(aside.value(0))));
     }
 
     // Each launch target is a script that logs how many arguments it got and which it is.

@@ -38,8 +38,10 @@ struct ShownMessage {
     QWidget *window = nullptr; // the last modal window of any kind
 };
 
-// Runs the action and closes every modal window it opens, keeping the last message box's text.
-inline ShownMessage messagesDuring(const std::function<void()> &action) {
+// Runs the action and closes every modal window it opens, answering each message box with
+// the button given, and keeps the last message box's text.
+inline ShownMessage messagesDuring(const std::function<void()> &action,
+                                   QMessageBox::StandardButton answer = QMessageBox::Ok) {
     ShownMessage shown;
     QWidget *const alreadyOpen = QApplication::activeModalWidget();
     QTimer poll; // ends with this function, so it never outlives what it captures
@@ -52,7 +54,7 @@ inline ShownMessage messagesDuring(const std::function<void()> &action) {
             shown.text = box->text();
             shown.icon = box->icon();
             ++shown.count;
-            box->done(QMessageBox::Ok);
+            box->done(answer);
         } else {
             modal->close();
         }

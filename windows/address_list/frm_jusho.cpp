@@ -114,11 +114,18 @@ void frmJusho::connectHandlers() {
 
 void frmJusho::cmdOpen_Click() {
     const LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile.path);
-    if (!loaded.ok()) {
+    if (loaded.error) {
         showNotice(openFailureNotice(*loaded.error));
         return;
     }
-    const QStringList names = namesToAppend(JushoTable, cboShimei->count(), loaded.count);
+    listNames(loaded.count);
+    // A damaged file still shows every record that could be read; the user hears why not all.
+    if (const QString warnings = loaded.warnings(); !warnings.isEmpty())
+        showNotice({Notice::Kind::Warning, warnings});
+}
+
+void frmJusho::listNames(qint16 count) {
+    const QStringList names = namesToAppend(JushoTable, cboShimei->count(), count);
     if (names.isEmpty())
         return;
     const int selected = cboShimei->currentIndex();

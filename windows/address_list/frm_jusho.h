@@ -34,6 +34,9 @@ private:
     void cmdShuryo_Click();
     void cmdToroku_Click();
 
+    // Adds the names of the rows the list does not show yet, up to count.
+    void listNames(qint16 count);
+
     // Runs a handler so that whatever it throws reaches the user, not the event loop.
     void run(void (frmJusho::*handler)());
     void showNotice(const Notice &notice);

@@ -85,3 +85,10 @@ void tellUser(QWidget *window, Tone tone, const QString &text) {
                     QStringLiteral("Pellinova"), text, QMessageBox::Ok, window);
     box.exec();
 }
+
+bool askUser(QWidget *window, const QString &text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Pellinova"), text,
+                    QMessageBox::Yes | QMessageBox::No, window);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

@@ -54,6 +54,10 @@ Control *placed(Control *control, const QString &objectName, const QString &acce
 enum class Tone { Information, Warning };
 void tellUser(QWidget *window, Tone tone, const QString &text);
 
+// Asks the user a question over the window, to be answered はい or いいえ; true for はい.
+// いいえ is the default, so that Enter alone changes nothing.
+bool askUser(QWidget *window, const QString &text);
+
 // A yellow label on a transparent background.
 QLabel *makeLabel(const QString &text, QWidget *parent);
 

@@ -197,8 +197,19 @@ void frmToroku::OKButton_Click() {
     }
     const JushoRecord record = gatherRecord(txtShimei->text(), txtJusho->text(), kinds, values,
                                             selectedText(lstOS), Text1->toPlainText());
-    if (const auto error = AppendJushoRecord(record, m_dataFile.path, m_dataFile.folders))
-        reportFailure(error->message());
+    AppendResult added = AppendJushoRecord(record, m_dataFile);
+    if (added.error && added.error->kind == DataError::Kind::LastRecordIncomplete) {
+        if (!askUser(this, added.error->message()))
+            return;
+        added = AppendJushoRecord(record, m_dataFile, IncompleteRecord::SetAside);
+    }
+    if (added.error)
+        reportFailure(added.error->message());
+    else if (!added.setAside.isEmpty())
+        tellUser(this, Tone::Information,
+                 QStringLiteral("途中で終わっていた記録を次のファイルに取り分けてから、"
+                                "この人を追加しました。\n取り分けたファイル: %1")
+                     .arg(added.setAside));
 }
 
 void frmToroku::CancelButton_Click() {
