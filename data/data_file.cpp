@@ -4,8 +4,6 @@
 #include "jusho_line.h"
 #include "jusho_parser.h"
 
-#include <memory>
-
 LoadResult LoadJushoTable(JushoTable &table, const QString &path) {
     const FileBytes file = readDataFile(path);
     if (file.error)
@@ -19,8 +17,7 @@ namespace {
 AppendDecision planAppend(QByteArray line, QByteArrayView existing, const QString &path,
                           IncompleteRecord incomplete) {
     using Kind = DataError::Kind;
-    auto scratch = std::make_unique<JushoTable>();
-    const ParsedFile parsed = parseJushoTable(*scratch, existing, path);
+    const ParsedFile parsed = scanJushoFile(existing, path);
     const std::optional<DataError> &stop = parsed.loaded.stop;
     if ((stop && stop->kind == Kind::TooManyRecords) ||
         parsed.loaded.count >= JushoTable::kCapacity)

@@ -89,8 +89,10 @@ ShiftJis::Shown toText(QByteArrayView field) {
     return ShiftJis::decodeForShowing(field);
 }
 
-// The load itself, over decoded text or over bytes that are decoded field by field.
-template <typename View> ParsedFile parse(JushoTable &table, View text, const QString &path) {
+// The load itself, over decoded text or over bytes that are decoded field by field. Each
+// field read goes to store(record, field, raw), which says whether it showed stray bytes.
+template <typename View, typename Store>
+ParsedFile parse(View text, const QString &path, Store &&store) {
     FieldReader<View> reader(text);
     ParsedFile parsed;
     LoadResult &loaded = parsed.loaded;
@@ -111,13 +113,11 @@ template <typename View> ParsedFile parse(JushoTable &table, View text, const QS
             const std::optional<View> raw = reader.next();
             if (!raw)
                 return stop(DataError::Kind::RecordCutShort, field);
-            const ShiftJis::Shown cell = toText(*raw);
-            if (cell.substituted && !stray)
+            if (store(record, field, *raw) && !stray)
                 stray = DataError{.kind = DataError::Kind::NotShiftJis,
                                   .path = path,
                                   .record = record,
                                   .field = field};
-            table.setCell(record, field, cell.text);
         }
         if (!loaded.strayBytes)
             loaded.strayBytes = stray;
@@ -125,6 +125,14 @@ template <typename View> ParsedFile parse(JushoTable &table, View text, const QS
     loaded.count = record;
     parsed.wholeRecordsEnd = text.size();
     return parsed;
+}
+
+template <typename View> ParsedFile parseInto(JushoTable &table, View text, const QString &path) {
+    return parse(text, path, [&table](qint16 record, qint16 field, View raw) {
+        ShiftJis::Shown cell = toText(raw);
+        table.setCell(record, field, cell.text);
+        return cell.substituted;
+    });
 }
 
 } // namespace
@@ -135,9 +143,13 @@ ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QStrin
     // field reading can tell whether, and where, a field is damaged. It also counts in bytes,
     // which is what a stop must report.
     if (const std::optional<QString> text = ShiftJis::decode(bytes)) {
-        const ParsedFile parsed = parse(table, QStringView(*text), path);
+        const ParsedFile parsed = parseInto(table, QStringView(*text), path);
         if (parsed.loaded.complete())
             return {parsed.loaded, bytes.size()};
     }
-    return parse(table, bytes, path);
+    return parseInto(table, bytes, path);
+}
+
+ParsedFile scanJushoFile(QByteArrayView bytes, const QString &path) {
+    return parse(bytes, path, [](qint16, qint16, QByteArrayView) { return false; });
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFont>
+#include <QFontInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,10 +34,20 @@ QFont noticeFont() {
     return font;
 }
 
+// For what the data file holds: Shift-JIS has no combining marks and no complex scripts, so
+// nothing needs shaping, and the face the font resolves to is tried alone rather than the
+// whole list for each character (what it lacks still falls back to the system's fonts).
+// Together they more than halve the time a person with long fields takes to show.
+QFont plainTextFont(QFont font) {
+    font.setFamilies({QFontInfo(font).family()});
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 // A touch smaller than the rest, so that the whole prompt fits beside the drop-down arrow.
 QFont nameListFont(QFont font) {
     font.setPointSizeF(8.25);
-    return font;
+    return plainTextFont(font);
 }
 
 } // namespace
@@ -63,6 +74,7 @@ void frmJusho::createControls() {
     txtJoho->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtJoho->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtJoho->setTabChangesFocus(true);
+    txtJoho->setFont(plainTextFont(txtJoho->font()));
 
     cboShimei = placed(new QComboBox(this), QStringLiteral("cboShimei"), kNamePrompt,
                        twipsRect(3840, 1920, 2175, 300));

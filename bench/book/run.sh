@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs the address book benchmark from an existing build (it builds nothing) and prints the
+# times with their goals: Add against its floor, Open and choosing with large books, and the
+# worst freeze within the size bound.
+#   run.sh [BUILD_DIR] [ITERATIONS] [SCRATCH_DIR]   (defaults: build, 50, BUILD_DIR)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build}" && pwd)
+program=$build/bench/book/bench_book
+if [ ! -x "$program" ]; then
+    echo "run.sh: $program not found; build the bench_book target first" >&2
+    exit 1
+fi
+exec "$program" "${2:-50}" "${3:-$build/bench-book-XXXXXX}"
