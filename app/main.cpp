@@ -1,6 +1,7 @@
 #include "data_file_io.h"
 #include "data_file_location.h"
 #include "frm_jusho.h"
+#include "version.h"
 #include "window_look.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ int main(int argc, char *argv[]) {
     reportFileSizeLimitAsError();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellinova"));
-    QApplication::setApplicationVersion(QStringLiteral("1.02.0001"));
+    QApplication::setApplicationVersion(QStringLiteral(PELLINOVA_VERSION_TEXT));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pellinova.Pellinova"));
     applyJapaneseFonts(app);
     installQtJapanese(app);

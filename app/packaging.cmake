@@ -9,7 +9,9 @@ if(WIN32)
     enable_language(RC)
     # The program has no console and no command line.
     set_target_properties(pellinova PROPERTIES WIN32_EXECUTABLE ON)
-    target_sources(pellinova PRIVATE ${CMAKE_CURRENT_LIST_DIR}/pellinova.rc)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/pellinova.rc.in ${CMAKE_CURRENT_BINARY_DIR}/pellinova.rc
+                   @ONLY)
+    target_sources(pellinova PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/pellinova.rc)
 endif()
 
 install(TARGETS pellinova RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -18,8 +20,10 @@ if(UNIX AND NOT APPLE)
     set(PELLINOVA_APP_ID org.pellinova.Pellinova)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/desktop/${PELLINOVA_APP_ID}.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    install(FILES ${CMAKE_CURRENT_LIST_DIR}/desktop/${PELLINOVA_APP_ID}.metainfo.xml
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    set(PELLINOVA_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/${PELLINOVA_APP_ID}.metainfo.xml)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/desktop/${PELLINOVA_APP_ID}.metainfo.xml.in
+                   ${PELLINOVA_METAINFO} @ONLY)
+    install(FILES ${PELLINOVA_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
     set(icon_theme ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
     install(FILES ${CMAKE_CURRENT_LIST_DIR}/resources/icon.png
@@ -34,8 +38,8 @@ endif()
 
 set(CPACK_PACKAGE_NAME pellinova)
 set(CPACK_PACKAGE_VENDOR Pellinova)
-# The version the program shows, rather than the project's dotted 1.2.0.1.
-set(CPACK_PACKAGE_VERSION 1.02.0001)
+# The version the program shows, rather than the project's dotted one.
+set(CPACK_PACKAGE_VERSION ${PELLINOVA_VERSION_TEXT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small Japanese address book")
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "Pellinova (アドレス管理帳) keeps the name, address, four contact entries,"

@@ -1,28 +1,9 @@
 #include "data_error.h"
 
 #include "data_file_size.h"
+#include "jusho_record.h"
 
 namespace {
-
-QString fieldName(qint16 field) {
-    switch (field) {
-    case 0:
-        return QStringLiteral("名前");
-    case 1:
-        return QStringLiteral("住所");
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-        return QStringLiteral("各アドレス%1").arg(field - 1);
-    case 6:
-        return QStringLiteral("その関係");
-    case 7:
-        return QStringLiteral("補足情報");
-    default:
-        return QStringLiteral("欄%1").arg(field + 1);
-    }
-}
 
 // The character as the user typed it, and its code, so that an invisible one can be found.
 QString describe(char32_t c) {
@@ -95,7 +76,7 @@ QString DataError::message() const {
                               "それより前の記録を一覧に出しました。次に「登録」で人を追加するとき、"
                               "途中で終わっている部分を別のファイルに取り分けられます。\n%3")
             .arg(record)
-            .arg(fieldName(field), where);
+            .arg(jushoFieldName(field), where);
     case Kind::NotShiftJis:
         return QStringLiteral(
                    "データファイルの%1件目の記録の「%2」の欄に、Shift-JIS として"
@@ -103,7 +84,7 @@ QString DataError::message() const {
                    "（ファイルは変えていません）。\n"
                    "別の文字コード（UTF-8 など）で保存されていないか確かめてください。\n%3")
             .arg(record)
-            .arg(fieldName(field), where);
+            .arg(jushoFieldName(field), where);
     case Kind::FolderMissing:
         return QStringLiteral(
                    "データファイルを置くフォルダがありません。\nフォルダ: %1\n"
@@ -119,13 +100,13 @@ QString DataError::message() const {
                    "この文字はデータファイルの区切りに使われます。\n"
                    "取り除くか全角の文字に替えてから、もう一度「追加」を押してください。\n"
                    "何も書き込んでいません。")
-            .arg(fieldName(field));
+            .arg(jushoFieldName(field));
     case Kind::CannotEncode:
         return QStringLiteral("「%1」の文字%2は、データファイルの文字コード（Shift-JIS）で"
                               "保存できないため、追加できません。\n"
                               "取り除くか別の文字に替えてから、もう一度「追加」を押してください。\n"
                               "何も書き込んでいません。")
-            .arg(fieldName(field), describe(character));
+            .arg(jushoFieldName(field), describe(character));
     case Kind::AddressBookFull:
         return QStringLiteral("住所録はすでに100件あり、これ以上は追加できません。\n%1\n%2")
             .arg(where, unchanged);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <array>
 
@@ -18,6 +19,7 @@ enum JushoField : qint16 {
 };
 
 inline constexpr qint16 kJushoFieldCount = 8;
+inline constexpr int kContactRows = 4; // Phone0 to Phone3
 
 // One person: always all eight fields, in column order.
 using JushoRecord = std::array<QString, kJushoFieldCount>;
@@ -26,3 +28,22 @@ using JushoRecord = std::array<QString, kJushoFieldCount>;
 inline QString contactEntry(const QString &kind, const QString &value) {
     return kind + QLatin1Char(';') + value;
 }
+
+// The names the user knows the fields by: the registration window's labels.
+namespace JushoLabel {
+inline constexpr QStringView Name = u"名前";
+inline constexpr QStringView Address = u"住所";
+inline constexpr QStringView Contacts = u"各アドレス";
+inline constexpr QStringView Category = u"その関係";
+inline constexpr QStringView Notes = u"補足情報";
+} // namespace JushoLabel
+
+// A field as messages name it: its label, and for a contact entry its row from 1
+// ("各アドレス2" for Phone1).
+QString jushoFieldName(qint16 field);
+
+// Line breaks inside a field are CR LF in the data file and line feeds in a text box.
+// Every lone LF becomes CR LF; a CR LF already there stays.
+QString withFileLineBreaks(const QString &shown);
+// CR LF, and a lone CR, become LF, so that a text box never shows a stray CR.
+QString withShownLineBreaks(QString field);

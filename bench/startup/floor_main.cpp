@@ -12,6 +12,8 @@
 //                               N pixels wide, not only the 32 px one
 //   BENCH_FLOOR_MISSING_FONT=1  ask for an uninstalled family first in the yellow label
 
+#include "version.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -91,7 +93,7 @@ int main(int argc, char *argv[]) {
     }
 
     QWidget window;
-    window.setWindowTitle(QStringLiteral("Pellinova Ver1.21"));
+    window.setWindowTitle(QStringLiteral(PELLINOVA_CAPTION));
     window.setFixedSize(527, 367);
     QPalette palette = window.palette();
     palette.setColor(QPalette::Window, Qt::black);

@@ -8,13 +8,12 @@
 #include <optional>
 
 // What must hold for any input to the data file's reader and line writer. Each check
-// returns a description of the first broken rule, or nothing. Shared by the fuzz targets
-// and by the test that replays their corpus.
+// returns a description of the first broken rule, or nothing, for the fuzz targets.
 namespace JushoInvariants {
 
 // Loads the bytes into an empty table and into one filled with other text, and checks
-// the count, the error, the rows left alone, a second reading of the same rules, and
-// that what loaded is written back and reads the same.
+// the count, where reading stopped, the rows left alone, and a second reading of the same
+// rules. (What loads also writes back as it reads: checkLine() holds for any text.)
 std::optional<QString> checkLoad(QByteArrayView bytes);
 
 // Formats the record as a line: either the line reads back as the same eight fields, or

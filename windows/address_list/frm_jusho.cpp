@@ -4,6 +4,7 @@
 #include "frm_toroku.h"
 #include "guarded_handler.h"
 #include "jusho_readout.h"
+#include "version.h"
 #include "window_look.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 
 namespace {
 
-const QString kCaption = QStringLiteral("Pellinova Ver1.21");
 const QString kDetailsStart = QStringLiteral("情報の表示\r\n");
 const QString kNamePrompt = QStringLiteral("氏名orハンドルネーム");
 const QString kNotice = QStringLiteral("「開く」を押すと右の一覧に氏名が出ます");
@@ -55,20 +55,16 @@ QFont nameListFont(QFont font) {
 frmJusho::frmJusho(const DataFileLocation &dataFile, QWidget *parent)
     : QWidget(parent)
     , m_dataFile(dataFile) {
-    setWindowTitle(kCaption);
+    setWindowTitle(QStringLiteral(PELLINOVA_CAPTION));
     applyWindowLook(this, QSize(twips(7905), twips(5505)));
     createControls();
     setTabOrderAndFocus();
     connectHandlers();
 }
 
-void frmJusho::setNotifier(Notifier notifier) {
-    m_notifier = std::move(notifier);
-}
-
 void frmJusho::createControls() {
     txtJoho =
-        placed(new QPlainTextEdit(withLineFeeds(kDetailsStart), this), QStringLiteral("txtJoho"),
+        placed(new QPlainTextEdit(withShownLineBreaks(kDetailsStart), this), QStringLiteral("txtJoho"),
                QStringLiteral("情報の表示"), twipsRect(480, 2280, 5535, 3135));
     txtJoho->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtJoho->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -117,23 +113,25 @@ void frmJusho::setTabOrderAndFocus() {
 }
 
 void frmJusho::connectHandlers() {
-    connect(cmdOpen, &QPushButton::clicked, this, [this] { run(&frmJusho::cmdOpen_Click); });
-    connect(cmdShuryo, &QPushButton::clicked, this, [this] { run(&frmJusho::cmdShuryo_Click); });
-    connect(cmdToroku, &QPushButton::clicked, this, [this] { run(&frmJusho::cmdToroku_Click); });
+    connectHandler(cmdOpen, &QPushButton::clicked, this, &frmJusho::cmdOpen_Click);
+    connectHandler(cmdShuryo, &QPushButton::clicked, this, &frmJusho::cmdShuryo_Click);
+    connectHandler(cmdToroku, &QPushButton::clicked, this, &frmJusho::cmdToroku_Click);
     // activated comes from a pick in the drop-down list and from the arrow keys, not from typing.
-    connect(cboShimei, &QComboBox::activated, this, [this] { run(&frmJusho::cboShimei_Click); });
+    connectHandler(cboShimei, &QComboBox::activated, this, &frmJusho::cboShimei_Click);
 }
 
 void frmJusho::cmdOpen_Click() {
     const LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile.path);
     if (loaded.error) {
-        showNotice(openFailureNotice(*loaded.error));
+        // A missing file is no fault: it is how every address book starts.
+        const bool empty = loaded.error->kind == DataError::Kind::FileMissing;
+        tellUser(this, empty ? Tone::Information : Tone::Warning, loaded.error->message());
         return;
     }
     listNames(loaded.count);
     // A damaged file still shows every record that could be read; the user hears why not all.
     if (const QString warnings = loaded.warnings(); !warnings.isEmpty())
-        showNotice({Notice::Kind::Warning, warnings});
+        tellUser(this, Tone::Warning, warnings);
 }
 
 void frmJusho::listNames(qint16 count) {
@@ -156,7 +154,7 @@ void frmJusho::cboShimei_Click() {
     const int position = std::clamp(cboShimei->currentIndex(), -1, int(JushoTable::kRows));
     const std::optional<QString> details = detailsText(JushoTable, static_cast<qint16>(position));
     if (details)
-        txtJoho->setPlainText(withLineFeeds(*details));
+        txtJoho->setPlainText(withShownLineBreaks(*details));
 }
 
 void frmJusho::cmdShuryo_Click() {
@@ -168,20 +166,4 @@ void frmJusho::cmdToroku_Click() {
     if (m_toroku == nullptr)
         m_toroku = new frmToroku(m_dataFile, this);
     m_toroku->showModally();
-}
-
-void frmJusho::run(void (frmJusho::*handler)()) {
-    runGuarded([&] { (this->*handler)(); },
-               [this](const QString &text) {
-                   showNotice({Notice::Kind::Warning, text});
-               });
-}
-
-void frmJusho::showNotice(const Notice &notice) {
-    if (m_notifier) {
-        m_notifier(notice);
-        return;
-    }
-    tellUser(this, notice.kind == Notice::Kind::Warning ? Tone::Warning : Tone::Information,
-             notice.text);
 }

@@ -2,11 +2,8 @@
 
 #include "data_file_location.h"
 #include "jusho_table.h"
-#include "open_notice.h"
 
 #include <QWidget>
-
-#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -19,10 +16,6 @@ class frmJusho : public QWidget {
     Q_OBJECT
 public:
     explicit frmJusho(const DataFileLocation &dataFile, QWidget *parent = nullptr);
-
-    // Notices go to a message box over this window unless another way is set.
-    using Notifier = std::function<void(const Notice &)>;
-    void setNotifier(Notifier notifier);
 
 private:
     void createControls();
@@ -37,10 +30,6 @@ private:
     // Adds the names of the rows the list does not show yet, up to count.
     void listNames(qint16 count);
 
-    // Runs a handler so that whatever it throws reaches the user, not the event loop.
-    void run(void (frmJusho::*handler)());
-    void showNotice(const Notice &notice);
-
     DataFileLocation m_dataFile;
     ::JushoTable JushoTable;
 
@@ -53,5 +42,4 @@ private:
     QLabel *Image1 = nullptr;
 
     frmToroku *m_toroku = nullptr; // created on the first Register
-    Notifier m_notifier;
 };

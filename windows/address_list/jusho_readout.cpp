@@ -22,9 +22,3 @@ std::optional<QString> detailsText(const JushoTable &table, qint16 row) {
     }
     return text;
 }
-
-QString withLineFeeds(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}

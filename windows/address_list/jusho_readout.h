@@ -18,7 +18,3 @@ QStringList namesToAppend(const JushoTable &table, int itemCount, qint16 count);
 // Columns 1 to 7 of the row, each followed by CR LF as the data file holds line breaks;
 // nothing when the row is outside the table (no item selected is row -1).
 std::optional<QString> detailsText(const JushoTable &table, qint16 row);
-
-// A text with CR LF (or a lone CR) as plain line feeds, so that a text box shows every
-// break as a break and never a stray CR.
-QString withLineFeeds(QString text);

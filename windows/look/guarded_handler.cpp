@@ -1,10 +1,12 @@
 #include "guarded_handler.h"
 
+#include "window_look.h"
+
 #include <exception>
 #include <new>
 
-void runGuarded(const std::function<void()> &handler,
-                const std::function<void(const QString &)> &report) {
+void runGuarded(QWidget *window, const std::function<void()> &handler) {
+    const auto report = [window](const QString &text) { tellUser(window, Tone::Warning, text); };
     try {
         handler();
     } catch (const std::bad_alloc &) {

@@ -1,10 +1,18 @@
 #pragma once
 
-#include <QString>
+#include <QObject>
+#include <QWidget>
 
 #include <functional>
 
-// Runs an event handler so that nothing it throws reaches Qt's event loop: the user is told,
-// in Japanese, that the action could not be finished, and the program keeps running.
-void runGuarded(const std::function<void()> &handler,
-                const std::function<void(const QString &)> &report);
+// Runs an event handler of the window so that nothing it throws reaches Qt's event loop: the
+// user is told, in Japanese and over the window, that the action could not be finished, and
+// the program keeps running.
+void runGuarded(QWidget *window, const std::function<void()> &handler);
+
+// Connects a control's signal to one of the window's event handlers, run guarded.
+template <typename Sender, typename Signal, typename Window>
+void connectHandler(Sender *sender, Signal signal, Window *window, void (Window::*handler)()) {
+    QObject::connect(sender, signal, window,
+                     [window, handler] { runGuarded(window, [&] { (window->*handler)(); }); });
+}

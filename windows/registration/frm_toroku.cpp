@@ -3,6 +3,7 @@
 #include "data_file.h"
 #include "guarded_handler.h"
 #include "toroku_items.h"
+#include "version.h"
 #include "window_look.h"
 
 #include <QComboBox>
@@ -66,16 +67,13 @@ frmToroku::frmToroku(const DataFileLocation &dataFile, QWidget *parent,
     : QDialog(parent)
     , m_dataFile(dataFile)
     , m_launchers(launchers) {
-    setWindowTitle(QStringLiteral("Pellinova Ver1.21　登録ウィンドウ"));
+    setWindowTitle(QStringLiteral(PELLINOVA_CAPTION "　登録ウィンドウ"));
     applyWindowLook(this, QSize(twips(7905), twips(6405)));
     createControls();
     chainTabOrder();
 
     const auto on = [this](QPushButton *button, void (frmToroku::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] {
-            runGuarded([&] { (this->*handler)(); },
-                       [this](const QString &text) { reportFailure(text); });
-        });
+        connectHandler(button, &QPushButton::clicked, this, handler);
     };
     on(OKButton, &frmToroku::OKButton_Click);
     on(CancelButton, &frmToroku::CancelButton_Click);
@@ -93,17 +91,17 @@ void frmToroku::createControls() {
     cmdShuryo = placedButton(QStringLiteral("cmdShuryo"), QStringLiteral("終了"), kButtonFace,
                              twipsRect(5760, 1800, 1455, 375), this);
 
-    Label1 = placedLabel(QStringLiteral("Label1"), QStringLiteral("名前"), 120, 1920, this);
+    Label1 = placedLabel(QStringLiteral("Label1"), JushoLabel::Name.toString(), 120, 1920, this);
     txtShimei = placed(newField(this), QStringLiteral("txtShimei"), Label1->text(),
                        twipsRect(960, 1920, 1575, 270));
-    Label2 = placedLabel(QStringLiteral("Label2"), QStringLiteral("住所"), 120, 2280, this);
+    Label2 = placedLabel(QStringLiteral("Label2"), JushoLabel::Address.toString(), 120, 2280, this);
     txtJusho = placed(newField(this), QStringLiteral("txtJusho"), Label2->text(),
                       twipsRect(960, 2280, 6255, 270));
 
-    Label3 = placedLabel(QStringLiteral("Label3"), QStringLiteral("各アドレス"), 120, 2640, this);
-    for (int i = 0; i <= 3; ++i) {
+    Label3 = placedLabel(QStringLiteral("Label3"), JushoLabel::Contacts.toString(), 120, 2640, this);
+    for (int i = 0; i < kContactRows; ++i) {
         const int top = 2640 + 360 * i;
-        const QString row = Label3->text() + QString::number(i + 1);
+        const QString row = jushoFieldName(qint16(Phone0 + i));
 
         auto *kind = placed(new QComboBox(this), QStringLiteral("cboPhone_%1").arg(i),
                             row + QStringLiteral("の種類"), twipsRect(960, top, 1575, 300));
@@ -118,7 +116,7 @@ void frmToroku::createControls() {
                              twipsRect(2640, top, 4575, 270));
     }
 
-    Label4 = placedLabel(QStringLiteral("Label4"), QStringLiteral("その関係"), 120, 4200, this);
+    Label4 = placedLabel(QStringLiteral("Label4"), JushoLabel::Category.toString(), 120, 4200, this);
     lstOS = placed(new QListWidget(this), QStringLiteral("lstOS"), Label4->text(),
                    twipsRect(960, 4200, 1575, 600));
     lstOS->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -130,7 +128,7 @@ void frmToroku::createControls() {
     Command3 = placedButton(QStringLiteral("Command3"), m_launchers[2].caption, kLaunchButtonFace,
                             twipsRect(5760, 4200, 1455, 375), this);
 
-    Text1 = placed(new QPlainTextEdit(this), QStringLiteral("Text1"), QStringLiteral("補足情報"),
+    Text1 = placed(new QPlainTextEdit(this), QStringLiteral("Text1"), JushoLabel::Notes.toString(),
                    twipsRect(960, 4920, 6375, 1335));
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -140,9 +138,9 @@ void frmToroku::createControls() {
 
 void frmToroku::chainTabOrder() {
     QList<QWidget *> order;
-    for (int i = 0; i <= 3; ++i)
+    for (int i = 0; i < kContactRows; ++i)
         order << txtPhone[i];
-    for (int i = 0; i <= 3; ++i)
+    for (int i = 0; i < kContactRows; ++i)
         order << cboPhone[i];
     order << Text1 << txtJusho << txtShimei << lstOS << OKButton << CancelButton << cmdShuryo
           << Command1 << Command2 << Command3;
@@ -158,7 +156,7 @@ void frmToroku::showModally() {
 void frmToroku::Form_Load() {
     // setText() rather than clear(): nothing typed in an earlier opening may come back with
     // Ctrl+Z.
-    for (int i = 0; i <= 3; ++i) {
+    for (int i = 0; i < kContactRows; ++i) {
         cboPhone[i]->clear();
         for (QStringView kind : kContactKinds)
             cboPhone[i]->addItem(kind.toString());
@@ -191,7 +189,7 @@ void frmToroku::keyPressEvent(QKeyEvent *event) {
 void frmToroku::OKButton_Click() {
     std::array<QString, kContactRows> kinds;
     std::array<QString, kContactRows> values;
-    for (int i = 0; i <= 3; ++i) {
+    for (int i = 0; i < kContactRows; ++i) {
         kinds[i] = cboPhone[i]->currentText();
         values[i] = txtPhone[i]->text();
     }
@@ -204,7 +202,7 @@ void frmToroku::OKButton_Click() {
         added = AppendJushoRecord(record, m_dataFile, IncompleteRecord::SetAside);
     }
     if (added.error)
-        reportFailure(added.error->message());
+        tellUser(this, Tone::Warning, added.error->message());
     else if (!added.setAside.isEmpty())
         tellUser(this, Tone::Information,
                  QStringLiteral("途中で終わっていた記録を次のファイルに取り分けてから、"
@@ -216,7 +214,7 @@ void frmToroku::CancelButton_Click() {
     txtShimei->clear();
     txtJusho->clear();
     Text1->clear();
-    for (int i = 0; i <= 3; ++i)
+    for (int i = 0; i < kContactRows; ++i)
         txtPhone[i]->clear();
 }
 
@@ -238,9 +236,5 @@ void frmToroku::Command3_Click() {
 
 void frmToroku::runLauncher(int index) {
     if (const auto failure = launch(m_launchers[index]))
-        reportFailure(*failure);
-}
-
-void frmToroku::reportFailure(const QString &message) {
-    tellUser(this, Tone::Warning, message);
+        tellUser(this, Tone::Warning, *failure);
 }

@@ -43,7 +43,6 @@ private:
     void createControls();
     void chainTabOrder();
     void runLauncher(int index);
-    void reportFailure(const QString &message);
 
     DataFileLocation m_dataFile;
     LauncherTable m_launchers;

@@ -3,26 +3,6 @@
 #include <QFileInfo>
 #include <QProcess>
 
-LauncherTable defaultLaunchers() {
-#ifdef Q_OS_WIN
-    return {{
-        {QStringLiteral("Outlook Express"),
-         QStringLiteral("C:\\Program Files\\Outlook Express\\msimn.exe")},
-        {QStringLiteral("Internet Explorer"),
-         QStringLiteral("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE")},
-        {QStringLiteral("ICQ"), QStringLiteral("C:\\Program Files\\ICQ\\Icq.exe")},
-    }};
-#else
-    // xdg-email with no arguments opens the user's mail program on a blank message;
-    // x-www-browser is the system's default browser.
-    return {{
-        {QStringLiteral("Outlook Express"), QStringLiteral("/usr/bin/xdg-email")},
-        {QStringLiteral("Internet Explorer"), QStringLiteral("/usr/bin/x-www-browser")},
-        {QStringLiteral("ICQ"), QStringLiteral("/usr/bin/pidgin")},
-    }};
-#endif
-}
-
 std::optional<QString> launch(const Launcher &launcher) {
     const QFileInfo target(launcher.program);
     if (!target.exists())

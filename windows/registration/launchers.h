@@ -18,4 +18,4 @@ LauncherTable defaultLaunchers();
 
 // Starts the launcher's program without waiting for it. On failure, returns a Japanese
 // message that names the program's path; nothing else is tried.
-std::optional<QString> launch(const Launcher &launcher);
+[[nodiscard]] std::optional<QString> launch(const Launcher &launcher);

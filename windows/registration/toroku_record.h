@@ -6,12 +6,6 @@
 
 #include <array>
 
-inline constexpr int kContactRows = 4;
-
-// Line breaks as the data file keeps them: every LF becomes CR LF, and a CR LF already
-// there stays as it is.
-QString notesWithCrLf(const QString &notes);
-
 // The record that Add appends, from the window's texts as they stand. Nothing is trimmed or
 // checked; only the notes' line breaks are converted.
 JushoRecord gatherRecord(const QString &name, const QString &address,
