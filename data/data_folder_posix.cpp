@@ -94,11 +94,18 @@ std::variant<DataFolder, DataError> DataFolder::open(const QString &filePath, Lo
     DataFolder folder{UniqueFd(), file.absolutePath(), file.fileName(), filePath};
     const QByteArray native = QFile::encodeName(folder.path);
 
-    struct stat link;
-    if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode) && ownedByAnother(link))
-        return DataError{.kind = Kind::NotYours, .path = folder.path};
-    folder.fd.reset(
-        retrying([&] { return ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    // A link is opened through only once its owner is known to be the user.
+    const auto openFolder = [&](int how) {
+        return retrying([&] { return ::open(native.constData(), how | O_DIRECTORY | O_CLOEXEC); });
+    };
+    folder.fd.reset(openFolder(O_RDONLY | O_NOFOLLOW));
+    if (folder.fd.get() < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+        struct stat link;
+        if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode) &&
+            ownedByAnother(link))
+            return DataError{.kind = Kind::NotYours, .path = folder.path};
+        folder.fd.reset(openFolder(O_RDONLY));
+    }
     if (folder.fd.get() < 0) {
         const int code = errno;
         if (code == ENOENT)
@@ -118,19 +125,23 @@ std::variant<DataFolder, DataError> DataFolder::open(const QString &filePath, Lo
 
 std::variant<UniqueFd, DataError> DataFolder::openFile(int flags, bool *created) const {
     const QByteArray name = QFile::encodeName(fileName);
-    if (linkOfAnother(fd.get(), name.constData()))
-        return DataError{.kind = Kind::NotYours, .path = filePath};
-
-    // Not blocking: a pipe at the data file's path must be refused, not waited on.
+    // Not blocking: a pipe at the data file's path must be refused, not waited on. A link is
+    // opened through only once its owner is known to be the user.
     flags |= O_CLOEXEC | O_NONBLOCK;
     const auto openAt = [&](int how) {
         return retrying([&] { return ::openat(fd.get(), name.constData(), how, 0600); });
     };
-    UniqueFd file(openAt((flags & O_CREAT) ? flags | O_EXCL : flags));
+    UniqueFd file(openAt((flags & O_CREAT) ? flags | O_EXCL | O_NOFOLLOW : flags | O_NOFOLLOW));
     if (created)
         *created = file.get() >= 0 && (flags & O_CREAT);
-    if (file.get() < 0 && errno == EEXIST && (flags & O_CREAT))
-        file.reset(openAt(flags & ~O_CREAT));
+    flags &= ~O_CREAT;
+    if (file.get() < 0 && errno == EEXIST)
+        file.reset(openAt(flags | O_NOFOLLOW));
+    if (file.get() < 0 && errno == ELOOP) {
+        if (linkOfAnother(fd.get(), name.constData()))
+            return DataError{.kind = Kind::NotYours, .path = filePath};
+        file.reset(openAt(flags));
+    }
     if (file.get() < 0) {
         const int code = errno;
         if (code == ENOENT)
