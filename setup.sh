@@ -8,8 +8,8 @@ cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk xdg-utils)
 TEST_PACKAGES=(xvfb x11-utils x11-apps imagemagick clang libclang-rt-14-dev
-               desktop-file-utils appstream binutils-mingw-w64-x86-64 dpkg-dev file
-               libx11-dev xdotool fakeroot python3)
+               desktop-file-utils appstream dpkg-dev file libx11-dev xdotool fakeroot
+               python3 dbus at-spi2-core python3-pyatspi weston qt6-wayland)
 
 install_missing() {
     local missing=() package

@@ -1,3 +1,4 @@
+#include "accessibility.h"
 #include "data_file_io.h"
 #include "data_file_location.h"
 #include "frm_jusho.h"
@@ -29,6 +30,7 @@ int main(int argc, char *argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.pellinova.Pellinova"));
     applyJapaneseFonts(app);
     installQtJapanese(app);
+    installAccessibleInterfaces();
 
     frmJusho window(jushoDataFileLocation());
     window.show();

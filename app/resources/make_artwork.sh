@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the program's artwork in this folder:
 #   banner.jpg                 326 x 103 title banner, gold relief lettering on black
+#   banner@2x.jpg              the same drawn for twice the pixel density, 652 x 206
 #   icon.png                   32 px window and program icon, 16 colours
 #   icon-{48,64,128,256}.png   the same design for large and high-DPI uses
 #   pellinova.ico              the Windows executable's icon
@@ -30,12 +31,25 @@ case "$font" in
     ;;
 esac
 
+# The version beside the name, as the captions show it: from the project's one definition.
+version=$(sed -n 's/^project(pellinova VERSION \([0-9]*\)\.\([0-9]*\)\.[0-9]*\.\([0-9]*\).*/Ver\1.\2\3/p' \
+    ../../CMakeLists.txt)
+
+# Every length of the banner is in its own pixels times this, 1 or 2.
+scale=1
+px() {
+    echo "$(($1 * scale))"
+}
+pxf() { # a fractional length
+    awk -v v="$1" -v s="$scale" 'BEGIN { print v * s }'
+}
+
 # gold_lettering TEXT POINTSIZE OUT: gold relief lettering on a transparent ground, with a
 # 4 px margin for the outline.
 gold_lettering() {
     local text=$1 size=$2 out=$3 w h
-    convert -background black -fill white -font "$font" -pointsize "$size" label:"$text" \
-        -trim +repage -bordercolor black -border 4 "$work/mask.png"
+    convert -background black -fill white -font "$font" -pointsize "$(px "$size")" \
+        label:"$text" -trim +repage -bordercolor black -border "$(px 4)" "$work/mask.png"
     read -r w h < <(convert "$work/mask.png" -format '%w %h\n' info:)
     # Polished gold: bright at the top, a dark band just under the middle, bright at the foot.
     convert -size 1x24 gradient:'#fffbe6'-'#ffd75e' \
@@ -45,24 +59,27 @@ gold_lettering() {
         -size 1x20 gradient:'#e9b23a'-'#fff0a8' \
         -append -resize "1x$h!" -scale "${w}x$h!" "$work/gold.png"
     # The relief: the softened letter shapes lit from the top left.
-    convert "$work/mask.png" -blur 0x1.8 -shade 135x40 -auto-level -level 10%,100% \
+    convert "$work/mask.png" -blur "0x$(pxf 1.8)" -shade 135x40 -auto-level -level 10%,100% \
         "$work/bevel.png"
     convert "$work/gold.png" "$work/bevel.png" -compose Overlay -composite \
         "$work/mask.png" -alpha off -compose CopyOpacity -composite "$work/face.png"
-    convert "$work/mask.png" -morphology Dilate Disk:1.8 -blur 0x0.6 "$work/outline.png"
+    convert "$work/mask.png" -morphology Dilate "Disk:$(pxf 1.8)" -blur "0x$(pxf 0.6)" \
+        "$work/outline.png"
     convert -size "${w}x$h" xc:'#2b1a02' "$work/outline.png" -alpha off \
         -compose CopyOpacity -composite "$work/face.png" -compose Over -composite "$out"
 }
 
+# draw_banner OUT: the banner at the current scale.
+draw_banner() {
 # The two words share a baseline; neither has a descender, so aligning the trimmed bottoms
 # is enough.
 gold_lettering 'Pellinova' 44 "$work/name.png"
-gold_lettering 'Ver1.21' 26 "$work/version.png"
-convert -background none "$work/name.png" -size 2x1 xc:none "$work/version.png" \
+gold_lettering "$version" 26 "$work/version.png"
+convert -background none "$work/name.png" -size "$(px 2)x1" xc:none "$work/version.png" \
     -gravity South +append "$work/title.png"
 read -r tw th < <(convert "$work/title.png" -format '%w %h\n' info:)
 
-banner_w=326 banner_h=103 title_top=16
+banner_w=$(px 326) banner_h=$(px 103) title_top=$(px 16)
 reflection_h=$((th * 7 / 10))
 if ((tw > banner_w || title_top + th + reflection_h > banner_h)); then
     echo "make_artwork.sh: the title (${tw} x ${th}) does not fit the banner" >&2
@@ -78,11 +95,16 @@ convert "$work/title.png" -flip \
 
 left=$(((banner_w - tw) / 2))
 # The outline's margin leaves 2 px of air under the letters; the reflection starts there.
-reflection_top=$((title_top + th - 2))
+reflection_top=$((title_top + th - $(px 2)))
 convert -size "${banner_w}x$banner_h" xc:black \
     "$work/title.png" -geometry "+$left+$title_top" -compose Over -composite \
     "$work/reflection.png" -geometry "+$left+$reflection_top" -compose Over -composite \
-    -strip -sampling-factor 1x1 -quality 92 banner.jpg
+    -strip -sampling-factor 1x1 -quality 92 "$1"
+}
+
+draw_banner banner.jpg
+scale=2
+draw_banner banner@2x.jpg
 
 # --- Icon -----------------------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -74,7 +75,12 @@ private slots:
         openWindow();
     }
 
-    void startsWithFocusInDetailsAndNothingListed() {
+    // Run at scale factors 1 and 2: the pictures are drawn from ones made for the density.
+    void startState() {
+        const qreal density = window->devicePixelRatio() > 1 ? 2 : 1;
+        for (const char *name : {"banner", "Image1"})
+            QCOMPARE(find<QLabel>(name)->pixmap().devicePixelRatio(), density);
+        QCOMPARE(find<QLabel>("Image1")->pixmap().size(), find("Image1")->size() * density);
         QCOMPARE(names()->count(), 0);
         QVERIFY(!prompt.isEmpty() && !startDetails.isEmpty());
         for (const char *name :
@@ -117,9 +123,9 @@ private slots:
         QTest::addColumn<QStringList>("items");
         QTest::newRow("missing file")
             << QByteArray() << "登録" << QMessageBox::Information << QStringList();
-        QTest::newRow("cut short") << shiftJisLines(people(2)) + "\"c\",\"\",\"\"\r\n"
-                                   << "3件目の記録の途中" << QMessageBox::Warning
-                                   << listed(people(2));
+        QTest::newRow("cut short")
+            << shiftJisLines(people(2)) + "\"c\",\"\",\"\"\r\n"
+            << "3件目の記録の途中" << QMessageBox::Warning << listed(people(2));
     }
     void failedOpen() {
         QFETCH(QByteArray, content);
@@ -178,8 +184,8 @@ private slots:
     // Open, which lists the new person; 終了 ends the program.
     void registerAddOpenExit() {
         const QString inFolder = dir.filePath(QStringLiteral("new/Pellinova/Tovrin.txt"));
-        window = std::make_unique<frmJusho>(
-            DataFileLocation{inFolder, FolderCreation::CreateOwnFolder});
+        window =
+            std::make_unique<frmJusho>(DataFileLocation{inFolder, FolderCreation::CreateOwnFolder});
         window->show();
         QWidget *registration = nullptr;
         QTimer poll; // fills in the registration window once it is up, then leaves it
@@ -207,8 +213,9 @@ private slots:
         QCOMPARE(items(), (QStringList{QString(), "山田太郎"}));
         QTest::keyClick(names(), Qt::Key_Down);
         QTest::keyClick(names(), Qt::Key_Down);
-        QCOMPARE(details(), QStringLiteral("\n自宅;03-1111-2222\n;\n;\n;\n家　　族\n"
-                                           "・・・・・・・・・・補足情報・・・・・・・・・・・・\n\n"));
+        QCOMPARE(details(),
+                 QStringLiteral("\n自宅;03-1111-2222\n;\n;\n;\n家　　族\n"
+                                "・・・・・・・・・・補足情報・・・・・・・・・・・・\n\n"));
 
         QTest::mouseClick(find("cmdShuryo"), Qt::LeftButton);
         QTRY_VERIFY(!window->isVisible());

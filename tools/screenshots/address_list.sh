@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Photographs the address list window on a virtual X screen, with three sample people listed
-# and the second one chosen.
-#   tools/screenshots/address_list.sh BUILD_DIR [OUTPUT.png]
+# and the second one chosen, at a scale factor of 1 unless another is given.
+#   tools/screenshots/address_list.sh BUILD_DIR [OUTPUT.png [SCALE]]
 set -euo pipefail
 build=${1:?build folder}
 output=$(realpath -m "${2:-docs/screenshots/address_list.png}")
+scale=${3:-1}
 data_home=$(mktemp -d)
 trap 'rm -rf "$data_home"' EXIT
 
@@ -25,16 +26,20 @@ with open(sys.argv[1], "wb") as f:
         f.write(('"' + '","'.join(fields) + '"\r\n').encode("cp932"))
 PY
 
-XDG_DATA_HOME=$data_home QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+at() { # a point of the window in logical pixels, as device pixels
+    awk -v x="$1" -v y="$2" -v s="$scale" 'BEGIN { printf "%d %d", x * s, y * s }'
+}
+XDG_DATA_HOME=$data_home QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale \
+    xvfb-run -a -s "-screen 0 1600x1200x24" bash -c '
     "$1" & program=$!
     window=$(xdotool search --sync --onlyvisible --name "^Pellinova Ver1\.21$" | head -n 1)
     # 開く, then the name field and three steps down the list: the blank item, then the
     # first and second person.
-    xdotool sleep 0.5 mousemove --window "$window" 464 284 click 1 sleep 0.3 \
-        mousemove --window "$window" 300 138 click 1 sleep 0.3 key Down Down Down sleep 0.3 \
-        mousemove 790 590 sleep 0.5
+    xdotool sleep 0.5 mousemove --window "$window" $3 click 1 sleep 0.3 \
+        mousemove --window "$window" $4 click 1 sleep 0.3 key Down Down Down sleep 0.3 \
+        mousemove 1590 1190 sleep 0.5
     import -window "$window" "$2"
     kill "$program"
     wait "$program" || true
-' _ "$build/app/pellinova" "$output"
+' _ "$build/app/pellinova" "$output" "$(at 464 284)" "$(at 300 138)"
 echo "wrote $output"

@@ -63,9 +63,9 @@ frmJusho::frmJusho(const DataFileLocation &dataFile, QWidget *parent)
 }
 
 void frmJusho::createControls() {
-    txtJoho =
-        placed(new QPlainTextEdit(withShownLineBreaks(kDetailsStart), this), QStringLiteral("txtJoho"),
-               QStringLiteral("情報の表示"), twipsRect(480, 2280, 5535, 3135));
+    txtJoho = placed(new QPlainTextEdit(withShownLineBreaks(kDetailsStart), this),
+                     QStringLiteral("txtJoho"), QStringLiteral("情報の表示"),
+                     twipsRect(480, 2280, 5535, 3135));
     txtJoho->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtJoho->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtJoho->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -97,10 +97,11 @@ void frmJusho::createControls() {
     Label1 = placed(makeLabel(kNotice, this), QStringLiteral("Label1"), kNotice,
                     twipsRect(480, 2040, 3270, 210));
     Label1->setFont(noticeFont());
+    Label1->setBuddy(cboShimei); // the notice is about the name list
 
     Image1 = placed(new QLabel(this), QStringLiteral("Image1"),
                     QStringLiteral("Pellinova のアイコン"), twipsRect(120, 1440, 480, 480));
-    Image1->setPixmap(programIconPicture());
+    Image1->setPixmap(programIconPicture(this));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 

@@ -1,5 +1,7 @@
 #include "window_look.h"
 
+#include "version.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -33,12 +35,26 @@ QIcon programIcon() {
     return icon;
 }
 
-QPixmap programIconPicture() {
-    return QPixmap(QStringLiteral(":/pellinova/icon.png"));
+namespace {
+
+QPixmap forDensity(const QWidget *window, const QString &single, const QString &twice) {
+    if (window->devicePixelRatioF() <= 1.0)
+        return QPixmap(single);
+    QPixmap picture(twice);
+    picture.setDevicePixelRatio(2.0);
+    return picture;
 }
 
-QPixmap bannerPixmap() {
-    return QPixmap(QStringLiteral(":/pellinova/banner.jpg"));
+} // namespace
+
+QPixmap programIconPicture(const QWidget *window) {
+    return forDensity(window, QStringLiteral(":/pellinova/icon.png"),
+                      QStringLiteral(":/pellinova/icon-64.png"));
+}
+
+QPixmap bannerPixmap(const QWidget *window) {
+    return forDensity(window, QStringLiteral(":/pellinova/banner.jpg"),
+                      QStringLiteral(":/pellinova/banner@2x.jpg"));
 }
 
 void applyWindowLook(QWidget *window, QSize clientSize) {
@@ -52,7 +68,8 @@ void applyWindowLook(QWidget *window, QSize clientSize) {
 
     auto *banner = new QLabel(window);
     banner->setObjectName(QStringLiteral("banner"));
-    const QPixmap picture = bannerPixmap();
+    banner->setAccessibleName(QStringLiteral(PELLINOVA_CAPTION)); // what its lettering says
+    const QPixmap picture = bannerPixmap(window);
     banner->setPixmap(picture);
     banner->setGeometry(QRect(QPoint(0, 0), picture.deviceIndependentSize().toSize()));
     banner->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -31,9 +31,12 @@ QStringList japaneseFontFamilies();
 void applyJapaneseFonts(QApplication &app);
 
 QIcon programIcon();
-// The icon's own 32 x 32 picture, without decoding the larger sizes that programIcon() holds.
-QPixmap programIconPicture();
-QPixmap bannerPixmap();
+
+// Pictures drawn for the density of the window's screen: from more than one device pixel to
+// a logical pixel on, from a picture with twice the pixels; at one, the larger ones are never
+// decoded. The icon's own 32 x 32 picture, without the other sizes that programIcon() holds:
+QPixmap programIconPicture(const QWidget *window);
+QPixmap bannerPixmap(const QWidget *window);
 
 // Black background, the banner unscaled at the top left corner, the program icon, and a
 // client area of the given size that the user cannot change.

@@ -98,7 +98,8 @@ void frmToroku::createControls() {
     txtJusho = placed(newField(this), QStringLiteral("txtJusho"), Label2->text(),
                       twipsRect(960, 2280, 6255, 270));
 
-    Label3 = placedLabel(QStringLiteral("Label3"), JushoLabel::Contacts.toString(), 120, 2640, this);
+    Label3 =
+        placedLabel(QStringLiteral("Label3"), JushoLabel::Contacts.toString(), 120, 2640, this);
     for (int i = 0; i < kContactRows; ++i) {
         const int top = 2640 + 360 * i;
         const QString row = jushoFieldName(qint16(Phone0 + i));
@@ -116,17 +117,23 @@ void frmToroku::createControls() {
                              twipsRect(2640, top, 4575, 270));
     }
 
-    Label4 = placedLabel(QStringLiteral("Label4"), JushoLabel::Category.toString(), 120, 4200, this);
+    Label4 =
+        placedLabel(QStringLiteral("Label4"), JushoLabel::Category.toString(), 120, 4200, this);
     lstOS = placed(new QListWidget(this), QStringLiteral("lstOS"), Label4->text(),
                    twipsRect(960, 4200, 1575, 600));
     lstOS->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    Command1 = placedButton(QStringLiteral("Command1"), m_launchers[0].caption, kLaunchButtonFace,
-                            twipsRect(2640, 4200, 1455, 375), this);
-    Command2 = placedButton(QStringLiteral("Command2"), m_launchers[1].caption, kLaunchButtonFace,
-                            twipsRect(4200, 4200, 1455, 375), this);
-    Command3 = placedButton(QStringLiteral("Command3"), m_launchers[2].caption, kLaunchButtonFace,
-                            twipsRect(5760, 4200, 1455, 375), this);
+    const auto launchButton = [this](int i) {
+        QPushButton *button =
+            placedButton(QStringLiteral("Command%1").arg(i + 1), m_launchers[i].caption,
+                         kLaunchButtonFace, twipsRect(2640 + 1560 * i, 4200, 1455, 375), this);
+        // The captions name programs of another platform; say what really starts.
+        button->setAccessibleDescription(launchDescription(m_launchers[i]));
+        return button;
+    };
+    Command1 = launchButton(0);
+    Command2 = launchButton(1);
+    Command3 = launchButton(2);
 
     Text1 = placed(new QPlainTextEdit(this), QStringLiteral("Text1"), JushoLabel::Notes.toString(),
                    twipsRect(960, 4920, 6375, 1335));
@@ -134,6 +141,12 @@ void frmToroku::createControls() {
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setTabChangesFocus(true);
+
+    // Screen readers announce each field with the label that names it.
+    Label1->setBuddy(txtShimei);
+    Label2->setBuddy(txtJusho);
+    Label3->setBuddy(cboPhone[0]);
+    Label4->setBuddy(lstOS);
 }
 
 void frmToroku::chainTabOrder() {

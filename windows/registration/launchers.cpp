@@ -3,6 +3,10 @@
 #include <QFileInfo>
 #include <QProcess>
 
+QString launchDescription(const Launcher &launcher) {
+    return QStringLiteral("%1（%2）を起動します").arg(launcher.kind, launcher.program);
+}
+
 std::optional<QString> launch(const Launcher &launcher) {
     const QFileInfo target(launcher.program);
     if (!target.exists())

@@ -4,8 +4,9 @@ LauncherTable defaultLaunchers() {
     // xdg-email with no arguments opens the user's mail program on a blank message;
     // x-www-browser is the system's default browser.
     return {{
-        {QStringLiteral("Outlook Express"), QStringLiteral("/usr/bin/xdg-email")},
-        {QStringLiteral("Internet Explorer"), QStringLiteral("/usr/bin/x-www-browser")},
-        {QStringLiteral("ICQ"), QStringLiteral("/usr/bin/pidgin")},
+        {QStringLiteral("Outlook Express"), kMailProgram, QStringLiteral("/usr/bin/xdg-email")},
+        {QStringLiteral("Internet Explorer"), kWebBrowser,
+         QStringLiteral("/usr/bin/x-www-browser")},
+        {QStringLiteral("ICQ"), kMessenger, QStringLiteral("/usr/bin/pidgin")},
     }};
 }

@@ -2,10 +2,10 @@
 
 LauncherTable defaultLaunchers() {
     return {{
-        {QStringLiteral("Outlook Express"),
+        {QStringLiteral("Outlook Express"), kMailProgram,
          QStringLiteral("C:\\Program Files\\Outlook Express\\msimn.exe")},
-        {QStringLiteral("Internet Explorer"),
+        {QStringLiteral("Internet Explorer"), kWebBrowser,
          QStringLiteral("C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE")},
-        {QStringLiteral("ICQ"), QStringLiteral("C:\\Program Files\\ICQ\\Icq.exe")},
+        {QStringLiteral("ICQ"), kMessenger, QStringLiteral("C:\\Program Files\\ICQ\\Icq.exe")},
     }};
 }
