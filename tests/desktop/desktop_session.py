@@ -1,12 +1,17 @@
 #!/usr/bin/python3
 """Starts the real program in a desktop session of its own, on an X server of its own, and
 checks what only a real session shows. Exits 0 on success, 77 (skip) where a tool is missing.
-  desktop_session.py atspi PROGRAM    what a screen reader finds through the AT-SPI bus"""
-import ctypes, os, shutil, subprocess, sys, tempfile, time
+  desktop_session.py atspi PROGRAM    what a screen reader finds through the AT-SPI bus
+  desktop_session.py wayland PROGRAM  the program as a Wayland client of weston, whose frames
+                                      are asked to maximize, to move and to resize"""
+import ctypes, glob, os, re, shutil, subprocess, sys, tempfile, time
 
 mode, program = sys.argv[1], sys.argv[2]
-needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"]}[mode]
+needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
+          "wayland": ["Xvfb", "weston", "xdotool", "import"]}[mode]
 missing = [tool for tool in needed if not shutil.which(tool)]
+if mode == "wayland" and not glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so"):
+    missing.append("qt6-wayland")
 try:
     import pyatspi  # noqa: F401 (Debian's python3-pyatspi)
 except ImportError:
@@ -119,9 +124,89 @@ def screen_reader():
     assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0
 
 
+def compositor():
+    # weston's x11 backend gives the compositor a keyboard and a pointer (its headless one has
+    # no seat). Its pointer follows the X pointer's moves: pushed into a corner, it is in step.
+    x_server()
+    with open(os.path.join(home, "weston.ini"), "w") as ini:
+        ini.write("[shell]\nbackground-color=0xff204060\npanel-position=none\nanimation=none\n")
+    start("weston", "--backend=x11-backend.so", "--socket=pellinova", "--width=1024",
+          "--height=768", "--idle-time=0", "--config=" + ini.name, stderr=subprocess.DEVNULL)
+    wait(lambda: os.path.exists(os.path.join(runtime, "pellinova")), "weston")
+    wait(lambda: subprocess.run(["xdotool", "search", "--class", "Weston Compositor"],
+                                capture_output=True).stdout, "weston's window")
+    xdotool("mousemove", 0, 0, "mousemove", 1023, 767)
+    # What the client asks and is told shows where the pointer lands and what each gesture did.
+    log = os.path.join(home, "wayland.log")
+    app = start(program, stderr=open(log, "w"), env=dict(
+        os.environ, QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY="pellinova", WAYLAND_DEBUG="1"))
+    told = lambda since=0: open(log, errors="replace").read()[since:]
+
+    def window(title):  # its wl_surface, xdg_surface and xdg_toplevel, once it is on screen
+        for xdg, wl in reversed(re.findall(r"get_xdg_surface\(new id (\S+), (\S+)\)", told())):
+            top = re.findall(xdg + r"\.get_toplevel\(new id (\S+)\)", told())[-1:]
+            if top and '%s.set_title("%s")' % (top[0], title) in told() and xdg + ".ack_" in told():
+                return wl, xdg, top[0]
+
+    def size(title):  # of its frame, as last drawn
+        return re.findall(window(title)[1] + r"\.set_window_geometry\(0, 0, (\d+), (\d+)", told())[-1]
+
+    def frame(title):  # the top left corner of its frame on the screen, where the pointer finds it
+        wl = wait(lambda: window(title), title)[0]
+        xdotool("mousemove", 1023, 767)  # the cursor out of the picture
+        shown = lambda: subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                                       capture_output=True).stdout
+        on_window = lambda pixels, x, y: pixels[3 * (1024 * y + x):3 * (1024 * y + x) + 3] != b"\x20\x40\x60"
+        # Once drawn, and with the background drawn round it: then probe only what is not background.
+        width, height = map(int, size(title))
+        pixels = wait(lambda: (lambda p: p if sum(on_window(p, x, y) for x in range(0, 1024, 8)
+                                                  for y in range(0, 768, 8)) >= width * height // 64
+                               and not on_window(p, 0, 767) else None)(shown()), "picture of " + title)
+        for y, x in ((y, x) for y in range(15, 740, 20) for x in range(15, 1000, 20)):
+            if not on_window(pixels, x, y):
+                continue
+            since = len(told())
+            xdotool("mousemove", x, y)
+            where = wait(lambda: re.findall(r"wl_pointer@\d+\.(?:enter\(\d+, (\S+), |motion\(\d+, )"
+                                            r"([\d.]+), ([\d.]+)\)", told(since)), "pointer")[-1]
+            if re.findall(r"wl_pointer@\d+\.enter\(\d+, (\S+),", told())[-1] == wl:
+                return x - int(float(where[1])), y - int(float(where[2]))
+        raise AssertionError("no frame of " + title)
+
+    def gestures(title):  # on the frame: its maximize button, a double click on its title, a corner drag
+        left, top = frame(title)
+        width, height = map(int, size(title))
+        for request, *gesture in [("set_maximized", left + width - 40, top + 15, "click", 1),
+                                  ("move", left + 60, top + 15, "click", "--repeat", 2, 1),
+                                  ("resize", left + width - 2, top + height - 2, "mousedown", 1)]:
+            since = len(told())
+            xdotool("mousemove", *gesture)
+            wait(lambda: "%s.%s(" % (window(title)[2], request) in told(since), request)
+            xdotool("mousemove", left + width + 90, top + height + 60, "mouseup", 1)
+            # Maximized, it takes the whole screen as it is told, then comes back to its own size.
+            large = lambda: window(title)[1] + ".set_window_geometry(0, 0, 1024, 768)" in told(since)
+            wait(lambda: app.poll() is not None or large() == (request == "set_maximized")
+                 and size(title) == (str(width), str(height)), "%s at its size after %s" % (title, request))
+            assert app.poll() is None, "the program ended after %s on %s" % (request, title)
+        return left + 3, top + 30  # its client area: Qt's frame has a 30 px title bar, 3 px edges
+
+    left, top = gestures("Pellinova Ver1.21")
+    xdotool("mousemove", left + 464, top + 348, "click", 1)  # 登録
+    x, y = gestures("Pellinova Ver1.21　登録ウィンドウ")
+    xdotool("mousemove", x + 432, y + 132, "click", 1)  # its 終了
+    xdotool("mousemove", left + 464, top + 284, "click", 1)  # 開く: the address book is empty
+    gestures("Pellinova")
+    xdotool("key", "Return", "mousemove", left + 464, top + 316, "click", 1)  # OK, then 終了
+    assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
+
+
+def xdotool(*arguments):
+    subprocess.run(["xdotool", *map(str, arguments)], check=True)
+
+
 ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER: the bus helpers come back to be reaped
 try:
-    {"atspi": screen_reader}[mode]()
+    {"atspi": screen_reader, "wayland": compositor}[mode]()
     print("PASS:", mode)
 except AssertionError as failure:
     print("FAIL:", mode, failure)

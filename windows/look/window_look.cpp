@@ -1,5 +1,6 @@
 #include "window_look.h"
 
+#include "own_size.h"
 #include "version.h"
 
 #include <QApplication>
@@ -58,7 +59,15 @@ QPixmap bannerPixmap(const QWidget *window) {
 }
 
 void applyWindowLook(QWidget *window, QSize clientSize) {
+    // A title, a system menu and a close button (and minimize, but for a dialog): the client
+    // area is fixed, so nothing to maximize or make full screen.
+    const bool dialog = (window->windowFlags() & Qt::WindowType_Mask) == Qt::Dialog;
+    window->setWindowFlags((window->windowFlags() & Qt::WindowType_Mask) | Qt::CustomizeWindowHint |
+                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint |
+                           (dialog ? Qt::WindowFlags() : Qt::WindowMinimizeButtonHint));
     window->setFixedSize(clientSize);
+    keepOwnSize(window);
     window->setWindowIcon(programIcon());
 
     QPalette palette = window->palette();
@@ -100,6 +109,7 @@ QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent) {
 void tellUser(QWidget *window, Tone tone, const QString &text) {
     QMessageBox box(tone == Tone::Warning ? QMessageBox::Warning : QMessageBox::Information,
                     QStringLiteral("Pellinova"), text, QMessageBox::Ok, window);
+    keepOwnSize(&box);
     box.exec();
 }
 
@@ -107,5 +117,6 @@ bool askUser(QWidget *window, const QString &text) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Pellinova"), text,
                     QMessageBox::Yes | QMessageBox::No, window);
     box.setDefaultButton(QMessageBox::No);
+    keepOwnSize(&box);
     return box.exec() == QMessageBox::Yes;
 }
