@@ -4,18 +4,14 @@ checks what only a real session shows. Exits 0 on success, 77 (skip) where a too
   desktop_session.py atspi PROGRAM    what a screen reader finds through the AT-SPI bus
   desktop_session.py wayland PROGRAM  the program as a Wayland client of weston, whose frames
                                       are asked to maximize, to move and to resize"""
-import ctypes, glob, os, re, shutil, subprocess, sys, tempfile, time
+import ctypes, glob, importlib.util, os, re, shutil, subprocess, sys, tempfile, time
 
 mode, program = sys.argv[1], sys.argv[2]
 needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
           "wayland": ["Xvfb", "weston", "xdotool", "import"]}[mode]
-missing = [tool for tool in needed if not shutil.which(tool)]
-if mode == "wayland" and not glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so"):
-    missing.append("qt6-wayland")
-try:
-    import pyatspi  # noqa: F401 (Debian's python3-pyatspi)
-except ImportError:
-    missing += ["python3-pyatspi"] if mode == "atspi" else []
+missing = [tool for tool in needed if not shutil.which(tool)] + {
+    "atspi": [] if importlib.util.find_spec("pyatspi") else ["python3-pyatspi"],
+    "wayland": [] if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*") else ["qt6-wayland"]}[mode]
 if missing:
     print("SKIP: not installed:", *missing)
     sys.exit(77)
@@ -28,8 +24,7 @@ started = []
 
 
 def start(*argv, **options):
-    started.append(subprocess.Popen(argv, **options))
-    return started[-1]
+    return started.append(subprocess.Popen(argv, **options)) or started[-1]
 
 
 def wait(condition, what, seconds=30):
@@ -52,13 +47,6 @@ def x_server():
         os.environ["DISPLAY"] = ":" + display.readline().strip()
 
 
-def write_people(*names):
-    os.makedirs(os.path.join(data, "Pellinova"), mode=0o700, exist_ok=True)
-    with open(os.path.join(data, "Pellinova", "Tovrin.txt"), "wb") as book:
-        for name in names:
-            book.write(('"%s","東京都",";",";",";",";","友　　人","メモ\r\n"\r\n' % name).encode("cp932"))
-
-
 def screen_reader():
     x_server()
     bus = start("dbus-daemon", "--session", "--nofork", "--print-address=1",
@@ -74,11 +62,11 @@ def screen_reader():
               "program on the accessibility bus")
     assert not os.path.exists(data), "something was read or made before Open"
 
-    def find(root, name, role=None):
-        return at.findDescendant(root, lambda a: a.name == name and role in (None, a.getRole()))
+    find = lambda root, name, role=None: at.findDescendant(
+        root, lambda a: a.name == name and role in (None, a.getRole()))
 
-    def related(control, kind):
-        return [r.getTarget(0).name for r in control.getRelationSet() if r.getRelationType() == kind]
+    related = lambda control, kind: [r.getTarget(0).name for r in control.getRelationSet()
+                                     if r.getRelationType() == kind]
 
     def choose(combo, presses):  # with the arrow keys, as a user does
         x, y, width, height = combo.queryComponent().getExtents(at.DESKTOP_COORDS)
@@ -86,14 +74,16 @@ def screen_reader():
         for _ in range(presses):
             at.Registry.generateKeyboardEvent(0xFF54, None, at.KEY_SYM)  # Down
 
-    def press(window, name):
-        find(window, name, at.ROLE_PUSH_BUTTON).queryAction().doAction(0)
+    press = lambda window, name: find(window, name, at.ROLE_PUSH_BUTTON).queryAction().doAction(0)
 
     main = me[0]
     assert (main.getRole(), main.name) == (at.ROLE_FRAME, "Pellinova Ver1.21"), main.getRoleName()
     assert find(main, "Pellinova Ver1.21", at.ROLE_IMAGE), "the banner has no name"
     names = find(main, "氏名orハンドルネーム", at.ROLE_COMBO_BOX)
-    write_people("山田太郎", "佐藤花子")
+    os.makedirs(os.path.join(data, "Pellinova"), mode=0o700)
+    with open(os.path.join(data, "Pellinova", "Tovrin.txt"), "wb") as book:
+        book.write("".join('"%s","東京都",";",";",";",";","友　　人","メモ\r\n"\r\n' % name
+                           for name in ("山田太郎", "佐藤花子")).encode("cp932"))
     press(main, "開く")
     details = find(main, "情報の表示", at.ROLE_TEXT).queryText()
     wait(lambda: names.childCount and names[0].childCount == 3, "names listed")
@@ -148,14 +138,13 @@ def compositor():
             if top and '%s.set_title("%s")' % (top[0], title) in told() and xdg + ".ack_" in told():
                 return wl, xdg, top[0]
 
-    def size(title):  # of its frame, as last drawn
-        return re.findall(window(title)[1] + r"\.set_window_geometry\(0, 0, (\d+), (\d+)", told())[-1]
+    size = lambda title: re.findall(  # of its frame, as last drawn
+        window(title)[1] + r"\.set_window_geometry\(0, 0, (\d+), (\d+)", told())[-1]
 
     def frame(title):  # the top left corner of its frame on the screen, where the pointer finds it
         wl = wait(lambda: window(title), title)[0]
         xdotool("mousemove", 1023, 767)  # the cursor out of the picture
-        shown = lambda: subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                                       capture_output=True).stdout
+        shown = lambda: subprocess.check_output(["import", "-window", "root", "-depth", "8", "rgb:-"])
         on_window = lambda pixels, x, y: pixels[3 * (1024 * y + x):3 * (1024 * y + x) + 3] != b"\x20\x40\x60"
         # Once drawn, and with the background drawn round it: then probe only what is not background.
         width, height = map(int, size(title))

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -62,14 +61,6 @@ inline ShownMessage messagesDuring(const std::function<void()> &action,
     poll.start(0);
     action();
     return shown;
-}
-
-// The texts of a list's items, as a combo box or list widget shows them.
-inline QStringList itemTexts(const QAbstractItemModel *model) {
-    QStringList texts;
-    for (int row = 0; row < model->rowCount(); ++row)
-        texts << model->index(row, 0).data().toString();
-    return texts;
 }
 
 template <typename Control = QWidget>
