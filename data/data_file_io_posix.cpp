@@ -19,10 +19,6 @@ namespace {
 
 using Kind = DataError::Kind;
 
-DataError failure(Kind kind, const QString &path, int code) {
-    return DataError{.kind = kind, .path = path, .detail = systemErrorText(code)};
-}
-
 void removeFrom(const DataFolder &folder, const QString &name) {
     ::unlinkat(folder.fd.get(), QFile::encodeName(name).constData(), 0);
 }
@@ -32,7 +28,7 @@ void removeFrom(const DataFolder &folder, const QString &name) {
 std::variant<QByteArray, DataError> readWhole(int fd, const QString &path) {
     struct stat info;
     if (::fstat(fd, &info) != 0)
-        return failure(Kind::ReadFailed, path, errno);
+        return systemFailure(Kind::ReadFailed, path, errno);
     if (info.st_size > kMaxDataFileBytes)
         return DataError{.kind = Kind::FileTooBig, .path = path, .bytes = info.st_size};
 
@@ -49,7 +45,7 @@ std::variant<QByteArray, DataError> readWhole(int fd, const QString &path) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return failure(Kind::ReadFailed, path, errno);
+            return systemFailure(Kind::ReadFailed, path, errno);
         if (n == 0)
             break;
         used += n;
@@ -94,7 +90,7 @@ DataError writeError(const QString &path, int code) {
         kind = Kind::DiskFull;
     else if (code == EFBIG)
         kind = Kind::FileSizeLimit;
-    return failure(kind, path, code);
+    return systemFailure(kind, path, code);
 }
 
 // Copies the bytes to a new owner-only file beside the data file, named after it and the
@@ -110,13 +106,13 @@ std::variant<QString, DataError> setAside(const DataFolder &folder, QByteArrayVi
         copy.reset(::openat(folder.fd.get(), QFile::encodeName(name).constData(),
                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (copy.get() < 0 && (errno != EEXIST || attempt == 100))
-            return failure(Kind::CannotSetAside, folder.path, errno);
+            return systemFailure(Kind::CannotSetAside, folder.path, errno);
     }
     int code = 0;
     if (!writeAll(copy.get(), bytes, &code) || !synced(copy.get(), &code) ||
         !synced(folder.fd.get(), &code)) {
         removeFrom(folder, name);
-        return failure(Kind::CannotSetAside, folder.path, code);
+        return systemFailure(Kind::CannotSetAside, folder.path, code);
     }
     return name;
 }

@@ -23,10 +23,6 @@ using Kind = DataError::Kind;
 // that holds it longer is stuck, and the user is told rather than kept waiting.
 constexpr std::chrono::milliseconds kLockPatience{400};
 
-DataError failure(Kind kind, const QString &path, int code) {
-    return DataError{.kind = kind, .path = path, .detail = systemErrorText(code)};
-}
-
 int retrying(auto call) {
     int result;
     do
@@ -110,11 +106,11 @@ std::variant<DataFolder, DataError> DataFolder::open(const QString &filePath, Lo
         const int code = errno;
         if (code == ENOENT)
             return DataError{.kind = Kind::FolderMissing, .path = folder.path};
-        return failure(Kind::CannotOpen, folder.path, code);
+        return systemFailure(Kind::CannotOpen, folder.path, code);
     }
     struct stat info;
     if (::fstat(folder.fd.get(), &info) != 0)
-        return failure(Kind::CannotOpen, folder.path, errno);
+        return systemFailure(Kind::CannotOpen, folder.path, errno);
     if (ownedByAnother(info))
         return DataError{.kind = Kind::NotYours, .path = folder.path};
     makePrivate(folder.fd.get(), info);
@@ -149,13 +145,13 @@ std::variant<UniqueFd, DataError> DataFolder::openFile(int flags, bool *created)
         if (code == EISDIR || code == ENXIO) // a folder, or a pipe with no reader
             return DataError{.kind = Kind::NotAFile, .path = filePath};
         if (code == ENOSPC || code == EDQUOT)
-            return failure(Kind::DiskFull, filePath, code);
-        return failure(Kind::CannotOpen, filePath, code);
+            return systemFailure(Kind::DiskFull, filePath, code);
+        return systemFailure(Kind::CannotOpen, filePath, code);
     }
 
     struct stat info;
     if (::fstat(file.get(), &info) != 0)
-        return failure(Kind::ReadFailed, filePath, errno);
+        return systemFailure(Kind::ReadFailed, filePath, errno);
     if (!S_ISREG(info.st_mode))
         return DataError{.kind = Kind::NotAFile, .path = filePath};
     if (ownedByAnother(info))
