@@ -106,17 +106,25 @@ QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent) {
     return button;
 }
 
-void tellUser(QWidget *window, Tone tone, const QString &text) {
-    QMessageBox box(tone == Tone::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                    QStringLiteral("Pellinova"), text, QMessageBox::Ok, window);
+namespace {
+
+// A message box over the window, titled with the program's name; the button pressed.
+int showMessage(QWidget *window, QMessageBox::Icon icon, const QString &text,
+                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault) {
+    QMessageBox box(icon, QStringLiteral("Pellinova"), text, buttons, window);
+    box.setDefaultButton(byDefault);
     keepOwnSize(&box);
-    box.exec();
+    return box.exec();
+}
+
+} // namespace
+
+void tellUser(QWidget *window, Tone tone, const QString &text) {
+    showMessage(window, tone == Tone::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool askUser(QWidget *window, const QString &text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Pellinova"), text,
-                    QMessageBox::Yes | QMessageBox::No, window);
-    box.setDefaultButton(QMessageBox::No);
-    keepOwnSize(&box);
-    return box.exec() == QMessageBox::Yes;
+    return showMessage(window, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                       QMessageBox::No) == QMessageBox::Yes;
 }
