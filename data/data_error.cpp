@@ -3,7 +3,12 @@
 #include "data_file_size.h"
 #include "jusho_record.h"
 
+// Every message is put together from whole texts, each inserted once (QString::arg with
+// several arguments), so that a path or a field holding "%1" shows as it is.
+
 namespace {
+
+using Kind = DataError::Kind;
 
 // The character as the user typed it, and its code, so that an invisible one can be found.
 QString describe(char32_t c) {
@@ -17,131 +22,147 @@ QString describe(char32_t c) {
     return QStringLiteral("「%1」（%2）").arg(text, code);
 }
 
-QString because(const QString &detail) {
-    return detail.isEmpty() ? QString() : QStringLiteral("（%1）").arg(detail);
-}
-
 QString megabytes(qint64 bytes) {
     return QStringLiteral("%1 MB").arg((bytes + (1 << 20) - 1) >> 20);
+}
+
+QString number(qint64 n) {
+    return QString::number(n);
+}
+
+// What happened, then where, then what to do.
+QString told(const QString &what, const QString &where, const QString &then = {}) {
+    return then.isEmpty() ? QStringLiteral("%1\n%2").arg(what, where)
+                          : QStringLiteral("%1\n%2\n%3").arg(what, where, then);
 }
 
 } // namespace
 
 QString DataError::message() const {
-    const QString unchanged =
-        fileChanged ? QStringLiteral("ファイルの末尾に書きかけの行が残っているおそれがあります。")
-                    : QStringLiteral("ファイルは元のままです。");
-    const QString where = QStringLiteral("ファイル: %1").arg(path);
+    // The one way every message says that nothing was changed, or that something may have been.
+    const QString unchanged = fileChanged ? QStringLiteral("データファイルの末尾に、書きかけの行が"
+                                                           "残っているおそれがあります。")
+                                          : QStringLiteral("住所録は元のままです。");
+    const QString file = QStringLiteral("ファイル：%1").arg(path);
+    const QString folder = QStringLiteral("フォルダー：%1").arg(path);
+    const QString place = QStringLiteral("場所：%1").arg(path);
+    const QString tryAgain = QStringLiteral("もう一度お試しください。");
+    const QString pressAddAgain = QStringLiteral("もう一度「追加」を押してください。");
 
     switch (kind) {
     case Kind::FileMissing:
-        return QStringLiteral(
-                   "住所録はまだ空です。\n"
-                   "「登録」で最初の人を追加すると、「開く」で氏名が一覧に出ます。\n\n%1")
-            .arg(where);
+        return told(QStringLiteral("住所録はまだ空です。「登録」で最初の人を追加すると、"
+                                   "「開く」で氏名が一覧に出ます。"),
+                    file);
     case Kind::NotAFile:
-        return QStringLiteral(
-                   "データファイルの場所にファイルではないもの（フォルダなど）があるため、"
-                   "読み書きできません。\n場所: %1")
-            .arg(path);
+        return told(QStringLiteral("データファイルの場所に、ファイルではないもの"
+                                   "（フォルダーやパイプなど）があるため、読み書きできません。"),
+                    place, QStringLiteral("これを移すか名前を変えてから、%1").arg(tryAgain));
+    case Kind::CannotOpenFolder:
+        return told(QStringLiteral("データファイルのフォルダーを開けませんでした。%1").arg(detail),
+                    folder);
     case Kind::CannotOpen:
-        return QStringLiteral("データファイルを開けませんでした%1。\n%2\n"
-                              "ファイルのアクセス権を確かめてください。")
-            .arg(because(detail), where);
+        return told(QStringLiteral("データファイルを開けませんでした。%1").arg(detail), file);
     case Kind::ReadFailed:
-        return QStringLiteral("データファイルを読み込む途中でエラーが起きました%1。\n%2")
-            .arg(because(detail), where);
+        return told(
+            QStringLiteral("データファイルを読み込む途中でエラーが起きました。%1").arg(detail),
+            file);
     case Kind::Busy:
-        return QStringLiteral("住所録は、いまほかの Pellinova が読み書きしています。\n"
-                              "少し待ってから、もう一度お試しください。何も変えていません。\n%1")
-            .arg(where);
+        return told(QStringLiteral("住所録のファイルを、いまほかのプログラム"
+                                   "（別に起動した Pellinova など）が使っています。"),
+                    file, QStringLiteral("少し待ってから、%1%2").arg(tryAgain, unchanged));
     case Kind::NotYours:
-        return QStringLiteral("住所録の場所にあるものが別のユーザーの持ち物のため、"
-                              "安全のため読み書きしません。\n場所: %1\n"
-                              "これを取り除くか、自分のものに替えてから、もう一度お試しください。")
-            .arg(path);
+        return told(QStringLiteral("住所録の場所にある次のものは、所有者が別のユーザーです。"
+                                   "安全のため、住所録を読み書きしません。"),
+                    place,
+                    QStringLiteral("これを取り除くか自分のものに替えてから、%1").arg(tryAgain));
+    case Kind::OpenToOthers:
+        return told(QStringLiteral("住所録までの途中に、ほかのユーザーも書き込めるフォルダーが"
+                                   "あります。安全のため、住所録を読み書きしません。"),
+                    folder,
+                    QStringLiteral("このフォルダーのアクセス権から、ほかのユーザーの書き込みを"
+                                   "外してから、%1")
+                        .arg(tryAgain));
     case Kind::FileTooBig:
-        return QStringLiteral("データファイルが大きすぎます（%1）。住所録として扱えるのは %2 "
-                              "までのため、読み書きしません。\n%3")
-            .arg(megabytes(bytes), megabytes(kMaxDataFileBytes), where);
+        return told(QStringLiteral("データファイルが大きすぎます（%1）。住所録として扱えるのは"
+                                   " %2 までのため、読み書きしません。")
+                        .arg(megabytes(bytes), megabytes(kMaxDataFileBytes)),
+                    file);
     case Kind::TooManyRecords:
-        return QStringLiteral("データファイルに100件を超える記録があります。"
-                              "扱えるのは100件までのため、%1件目で読み込みを止め、"
-                              "それより前の記録を一覧に出しました。\n%2")
-            .arg(record)
-            .arg(where);
+        return told(QStringLiteral("データファイルに100件を超える記録があります。扱えるのは"
+                                   "100件までのため、%1件目で読み込みを止め、それより前の記録を"
+                                   "一覧に出しました。")
+                        .arg(number(record)),
+                    file);
     case Kind::RecordCutShort:
-        return QStringLiteral("データファイルが%1件目の記録の途中（「%2」の欄）で終わっています。"
-                              "記録が欠けているか、最後に空の行があります。\n"
-                              "それより前の記録を一覧に出しました。次に「登録」で人を追加するとき、"
-                              "途中で終わっている部分を別のファイルに取り分けられます。\n%3")
-            .arg(record)
-            .arg(jushoFieldName(field), where);
+        return told(QStringLiteral("データファイルが%1件目の記録の途中（「%2」の欄）で終わって"
+                                   "います。記録が欠けているか、最後に空の行があります。\n"
+                                   "それより前の記録を一覧に出しました。次に「登録」で人を追加"
+                                   "するとき、途中で終わっている部分を別のファイルに退避できます。")
+                        .arg(number(record), jushoFieldName(field)),
+                    file);
     case Kind::NotShiftJis:
-        return QStringLiteral(
-                   "データファイルの%1件目の記録の「%2」の欄に、Shift-JIS として"
-                   "読めないバイトがあります。読めない部分は「\uFFFD」で表しています"
-                   "（ファイルは変えていません）。\n"
-                   "別の文字コード（UTF-8 など）で保存されていないか確かめてください。\n%3")
-            .arg(record)
-            .arg(jushoFieldName(field), where);
+        return told(QStringLiteral("データファイルの%1件目の記録の「%2」の欄に、Shift-JIS として"
+                                   "読めないバイトがあります。読めない部分は「\uFFFD」で表示して"
+                                   "います。\n別の文字コード（UTF-8 など）で保存されていないか"
+                                   "確かめてください。")
+                        .arg(number(record), jushoFieldName(field)),
+                    file, unchanged);
     case Kind::FolderMissing:
-        return QStringLiteral(
-                   "データファイルを置くフォルダがありません。\nフォルダ: %1\n"
-                   "何も書き込んでいません。フォルダを作ってから、もう一度お試しください。")
-            .arg(path);
+        return told(QStringLiteral("データファイルを置くフォルダーがありません。"), folder,
+                    QStringLiteral("フォルダーを作ってから、%1%2").arg(tryAgain, unchanged));
     case Kind::CannotCreateFolder:
-        return QStringLiteral("データファイルを置くフォルダを作れませんでした%1。\nフォルダ: %2\n"
-                              "何も書き込んでいません。")
-            .arg(because(detail), path);
+        return told(
+            QStringLiteral("データファイルを置くフォルダーを作れませんでした。%1").arg(detail),
+            folder, unchanged);
     case Kind::QuoteInField:
-        return QStringLiteral(
-                   "「%1」に半角の二重引用符（\"）があるため、追加できません。"
-                   "この文字はデータファイルの区切りに使われます。\n"
-                   "取り除くか全角の文字に替えてから、もう一度「追加」を押してください。\n"
-                   "何も書き込んでいません。")
-            .arg(jushoFieldName(field));
+        return QStringLiteral("「%1」に半角の二重引用符（\"）があるため、追加できません。"
+                              "この文字はデータファイルの区切りに使われます。\n"
+                              "取り除くか全角の文字に替えてから、%2\n%3")
+            .arg(jushoFieldName(field), pressAddAgain, unchanged);
     case Kind::CannotEncode:
-        return QStringLiteral("「%1」の文字%2は、データファイルの文字コード（Shift-JIS）で"
-                              "保存できないため、追加できません。\n"
-                              "取り除くか別の文字に替えてから、もう一度「追加」を押してください。\n"
-                              "何も書き込んでいません。")
-            .arg(jushoFieldName(field), describe(character));
+        return QStringLiteral("「%1」の文字%2は、データファイルの文字コード（Shift-JIS）で保存"
+                              "できないため、追加できません。\n"
+                              "取り除くか別の文字に替えてから、%3\n%4")
+            .arg(jushoFieldName(field), describe(character), pressAddAgain, unchanged);
     case Kind::AddressBookFull:
-        return QStringLiteral("住所録はすでに100件あり、これ以上は追加できません。\n%1\n%2")
-            .arg(where, unchanged);
+        return told(QStringLiteral("住所録にはすでに100件あり、これ以上は追加できません。"), file,
+                    unchanged);
     case Kind::NoRoomForRecord:
-        return QStringLiteral(
-                   "この人を加えると、データファイルが住所録として扱える大きさ（%1）を"
-                   "超えるため、追加できません。\n"
-                   "補足情報などを短くしてから、もう一度「追加」を押してください。\n%2\n%3")
-            .arg(megabytes(kMaxDataFileBytes), where, unchanged);
+        return told(QStringLiteral("この人を加えると、データファイルが住所録として扱える大きさ"
+                                   "（%1）を超えるため、追加できません。\n"
+                                   "補足情報などを短くしてから、%2")
+                        .arg(megabytes(kMaxDataFileBytes), pressAddAgain),
+                    file, unchanged);
     case Kind::LastRecordIncomplete:
-        return QStringLiteral("データファイルの最後の記録（%1件目）が途中で終わっています。"
-                              "書き込みの途中でプログラムが止まったのかもしれません。\n%2\n\n"
-                              "途中で終わっている部分（%3バイト）を同じフォルダの別のファイルに"
-                              "取り分けてから、この人を追加しますか？\n"
-                              "取り分けた部分は消さずに残します。"
-                              "「いいえ」を選ぶと、何も変えずに戻ります。")
-            .arg(record)
-            .arg(where)
-            .arg(bytes);
+        return told(QStringLiteral("データファイルの最後の記録（%1件目）が途中で終わっています。"
+                                   "書き込みの途中でプログラムが止まったのかもしれません。")
+                        .arg(number(record)),
+                    file,
+                    QStringLiteral("\n途中で終わっている部分（%1バイト）を同じフォルダーの別の"
+                                   "ファイルに退避してから、この人を追加しますか？\n"
+                                   "退避した部分は消さずに残します。「いいえ」を選んだ場合、"
+                                   "住所録は元のままです。")
+                        .arg(number(bytes)));
     case Kind::CannotSetAside:
-        return QStringLiteral("途中で終わっている記録を別のファイルに取り分けられませんでした%1。\n"
-                              "場所: %2\n何も追加していません。データファイルは元のままです。")
-            .arg(because(detail), path);
+        return told(QStringLiteral("途中で終わっている記録を別のファイルに退避できませんでした。"
+                                   "%1")
+                        .arg(detail),
+                    folder, unchanged);
     case Kind::DiskFull:
-        return QStringLiteral(
-                   "ディスクに空きがないため、データファイルに書き込めませんでした%1。\n%2\n%3")
-            .arg(because(detail), where, unchanged);
+        return told(
+            QStringLiteral("ディスクに空きがないため、データファイルに書き込めません"
+                           "でした。"),
+            file,
+            QStringLiteral("ディスクの空きを増やしてから、%1\n%2").arg(pressAddAgain, unchanged));
     case Kind::FileSizeLimit:
-        return QStringLiteral(
-                   "ファイルの大きさの上限を超えるため、データファイルに書き込めませんでした"
-                   "%1。\n%2\n%3")
-            .arg(because(detail), where, unchanged);
+        return told(
+            QStringLiteral("ファイルの大きさの上限を超えるため、データファイルに書き込め"
+                           "ませんでした。"),
+            file, QStringLiteral("この上限を引き上げてから、%1\n%2").arg(pressAddAgain, unchanged));
     case Kind::WriteFailed:
-        return QStringLiteral("データファイルに書き込めませんでした%1。\n%2\n%3")
-            .arg(because(detail), where, unchanged);
+        return told(QStringLiteral("データファイルに書き込めませんでした。%1").arg(detail), file,
+                    unchanged);
     }
-    return QStringLiteral("データファイルを扱えませんでした。\n%1").arg(where);
+    return told(QStringLiteral("データファイルを扱えませんでした。"), file);
 }

@@ -7,10 +7,13 @@ struct DataError {
     enum class Kind {
         FileMissing,          // load: no data file yet (nothing has been added)
         NotAFile,             // the path names a folder or something else that is not a file
-        CannotOpen,           // opening failed for another reason (permissions, ...)
+        CannotOpenFolder,     // a folder on the way to the data file could not be opened
+        CannotOpen,           // opening the file failed for another reason (permissions, ...)
         ReadFailed,           // an I/O error while reading
-        Busy,                 // another copy of the program is reading or writing the file
-        NotYours,             // the data folder or file (or a link on the way) is another user's
+        Busy,                 // another program is reading or writing the file
+        NotYours,             // the data folder or file, or a folder or link on the way, is
+                              // another user's
+        OpenToOthers,         // a folder on the way that other users may write in
         FileTooBig,           // the file is larger than any address book can be
         TooManyRecords,       // load: more than 100 records; the first 100 were read
         RecordCutShort,       // load: the file ends inside a record; the whole ones were read
@@ -34,7 +37,7 @@ struct DataError {
     qint16 field = -1;        // column of the field concerned, -1 if none
     char32_t character = 0;   // the offending character, 0 if none
     qint64 bytes = 0;         // the size concerned: a file too big, an incomplete record
-    QString detail = {};      // the reason the operating system gave, if any
+    QString detail = {};      // the operating system's reason, in Japanese, if any
     bool fileChanged = false; // a failed append could not put the file back as it was
 
     // A Japanese sentence or two for a message box: what happened, where, and what to do.

@@ -4,18 +4,18 @@
 #include "jusho_line.h"
 #include "jusho_parser.h"
 
-LoadResult LoadJushoTable(JushoTable &table, const QString &path) {
-    const FileBytes file = readDataFile(path);
-    if (file.error)
-        return {.error = file.error};
-    return parseJushoTable(table, file.bytes, path).loaded;
+LoadResult LoadJushoTable(JushoTable &table, const DataFileLocation &location) {
+    const auto file = readDataFile(location);
+    if (!file.ok())
+        return {.error = file.error()};
+    return parseJushoTable(table, file.value(), location.path).loaded;
 }
 
 namespace {
 
 // Whether and how the line joins the file as it stands.
-AppendDecision planAppend(QByteArray line, QByteArrayView existing, const QString &path,
-                          IncompleteRecord incomplete) {
+Result<AppendPlan> planAppend(QByteArray line, QByteArrayView existing, const QString &path,
+                              IncompleteRecord incomplete) {
     using Kind = DataError::Kind;
     const ParsedFile parsed = scanJushoFile(existing, path);
     const std::optional<DataError> &stop = parsed.loaded.stop;
@@ -47,10 +47,10 @@ AppendDecision planAppend(QByteArray line, QByteArrayView existing, const QStrin
 
 AppendResult AppendJushoRecord(const JushoRecord &record, const DataFileLocation &location,
                                IncompleteRecord incomplete) {
-    auto line = formatJushoLine(record, location.path);
-    if (const auto *refused = std::get_if<DataError>(&line))
-        return {*refused};
+    const auto line = formatJushoLine(record, location.path);
+    if (!line.ok())
+        return line.error();
     return appendToDataFile(location, [&](QByteArrayView existing) {
-        return planAppend(std::get<QByteArray>(line), existing, location.path, incomplete);
+        return planAppend(line.value(), existing, location.path, incomplete);
     });
 }

@@ -12,7 +12,7 @@
 // Reads the data file into rows 1 to n of the table, n being every whole record before
 // the point where reading stopped, if it stopped early. Rows above n keep what an earlier,
 // longer load put there. The file is always closed, and its bytes are never changed.
-[[nodiscard]] LoadResult LoadJushoTable(JushoTable &table, const QString &path);
+[[nodiscard]] LoadResult LoadJushoTable(JushoTable &table, const DataFileLocation &location);
 
 // What an append does with a data file whose last record was cut off.
 enum class IncompleteRecord {

@@ -1,17 +1,20 @@
-#include "data_folder_posix.h"
+#include "data_file_io.h"
+#include "data_folder.h"
+#include "system_error.h"
 
-#include "system_error_text.h"
-
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <thread>
 #include <unistd.h>
 
@@ -22,13 +25,39 @@ using Kind = DataError::Kind;
 // Another copy of the program holds the lock for the few milliseconds an append takes; one
 // that holds it longer is stuck, and the user is told rather than kept waiting.
 constexpr std::chrono::milliseconds kLockPatience{400};
+// As many links as the kernel follows in one path.
+constexpr int kMaxLinks = 40;
 
-int retrying(auto call) {
-    int result;
+auto retrying(auto call) {
+    decltype(call()) result;
     do
         result = call();
     while (result < 0 && errno == EINTR);
     return result;
+}
+
+QString joined(const QString &folder, const QString &name) {
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+QStringList componentsOf(const QString &path) {
+    return path.split(u'/', Qt::SkipEmptyParts);
+}
+
+uid_t user() {
+    static const uid_t euid = ::geteuid();
+    return euid;
+}
+
+// Root's folders and the user's own are trusted; anyone else could swap what is in theirs.
+bool trustedOwner(const struct stat &info) {
+    return info.st_uid == user() || info.st_uid == 0;
+}
+
+// Whether another user could put something of theirs in the folder. In a root-owned folder
+// with the sticky bit, like /tmp, no one can replace what is not theirs.
+bool othersMayWrite(const struct stat &info) {
+    return (info.st_mode & (S_IWGRP | S_IWOTH)) && !(info.st_uid == 0 && (info.st_mode & S_ISVTX));
 }
 
 // Group and others lose every right: the address book is personal data.
@@ -37,21 +66,133 @@ void makePrivate(int fd, const struct stat &info) {
         (void)::fchmod(fd, info.st_mode & 07700);
 }
 
-bool ownedByAnother(const struct stat &info) {
-    return info.st_uid != ::geteuid();
+// An open folder, what it was when opened, and the path it was reached by.
+struct Place {
+    UniqueHandle folder;
+    struct stat info {};
+    QString path;
+};
+
+Result<Place> placeOf(UniqueHandle folder, const QString &path) {
+    Place place{std::move(folder), {}, path};
+    if (!place.folder.valid() || ::fstat(place.folder.get(), &place.info) != 0)
+        return systemFailure(Kind::CannotOpenFolder, path, errno);
+    return place;
 }
 
-// A link the user did not make may lead anywhere, even to another of the user's files.
-bool linkOfAnother(int folder, const char *name) {
-    struct stat link;
-    return ::fstatat(folder, name, &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode) &&
-           ownedByAnother(link);
+// The folder open in the handle, in a handle of its own.
+Result<Place> duplicate(int folder, const QString &path) {
+    return placeOf(UniqueHandle(::fcntl(folder, F_DUPFD_CLOEXEC, 0)), path);
 }
+
+Result<Place> root() {
+    return placeOf(
+        UniqueHandle(retrying([] { return ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC); })),
+        QStringLiteral("/"));
+}
+
+// What a folder must be for the walk to go through it.
+Status passable(const Place &place) {
+    if (!trustedOwner(place.info))
+        return DataError{.kind = Kind::NotYours, .path = place.path};
+    if (othersMayWrite(place.info))
+        return DataError{.kind = Kind::OpenToOthers, .path = place.path};
+    return {};
+}
+
+// The target of the link in the folder, once its owner is known to be trusted; the link is
+// read through the handle whose owner was checked.
+Result<QString> readLink(int folder, const QByteArray &name, const QString &where, Kind failure) {
+    UniqueHandle link(retrying(
+        [&] { return ::openat(folder, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC); }));
+    struct stat info;
+    if (!link.valid() || ::fstat(link.get(), &info) != 0)
+        return systemFailure(failure, where, errno);
+    if (!S_ISLNK(info.st_mode))
+        return systemFailure(failure, where, ENOTDIR);
+    if (!trustedOwner(info))
+        return DataError{.kind = Kind::NotYours, .path = where};
+    char target[PATH_MAX];
+    const ssize_t length = ::readlinkat(link.get(), "", target, sizeof target);
+    if (length < 0 || length == sizeof target)
+        return systemFailure(failure, where, length < 0 ? errno : ENAMETOOLONG);
+    return QFile::decodeName(QByteArray(target, length));
+}
+
+// Follows the components from an open folder one at a time, opening each folder without
+// following links and checking the very folder it opened before going on, so that no swap of
+// a folder for a link can take the walk elsewhere. A link is followed only when the user or
+// root owns it. Missing folders are made (owner-only) when `create` says so.
+class Walk {
+public:
+    explicit Walk(bool create)
+        : m_create(create) {}
+
+    Result<Place> through(Place place, QStringList pending) {
+        while (!pending.isEmpty()) {
+            const QString name = pending.takeFirst();
+            if (name == u".")
+                continue;
+            if (Status ok = passable(place); !ok.ok())
+                return ok.error();
+            const QString where =
+                name == u".." ? QFileInfo(place.path).path() : joined(place.path, name);
+            const QByteArray native = QFile::encodeName(name);
+            UniqueHandle next(openFolder(place, native));
+            if (!next.valid() && errno == ENOENT && m_create) {
+                if (::mkdirat(place.folder.get(), native.constData(), 0700) != 0 && errno != EEXIST)
+                    return systemFailure(Kind::CannotCreateFolder, where, errno);
+                next.reset(openFolder(place, native));
+            }
+            if (next.valid()) {
+                auto entered = placeOf(std::move(next), where);
+                if (!entered.ok())
+                    return entered.error();
+                place = std::move(entered.value());
+                continue;
+            }
+            const int code = errno;
+            if (code == ENOENT)
+                return DataError{.kind = Kind::FolderMissing, .path = where};
+            if (code != ELOOP && code != ENOTDIR)
+                return systemFailure(Kind::CannotOpenFolder, where, code);
+            auto target = follow(place.folder.get(), native, where, Kind::CannotOpenFolder);
+            if (!target.ok())
+                return target.error();
+            pending = componentsOf(target.value()) + pending;
+            if (target.value().startsWith(u'/')) {
+                auto top = root();
+                if (!top.ok())
+                    return top.error();
+                place = std::move(top.value());
+            }
+        }
+        return place;
+    }
+
+    // The link's target, counting it against the links a path may take.
+    Result<QString> follow(int folder, const QByteArray &name, const QString &where, Kind failure) {
+        if (--m_linksLeft < 0)
+            return systemFailure(failure, where, ELOOP);
+        return readLink(folder, name, where, failure);
+    }
+
+private:
+    static int openFolder(const Place &place, const QByteArray &name) {
+        return retrying([&] {
+            return ::openat(place.folder.get(), name.constData(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        });
+    }
+
+    bool m_create;
+    int m_linksLeft = kMaxLinks;
+};
 
 // False if another copy holds the lock past our patience. A file system that cannot lock
 // at all is used without the lock, as it always was.
-bool lock(int fd, DataFolder::Lock kind) {
-    const int operation = (kind == DataFolder::Lock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+bool lock(int fd, DataFolder::Access access) {
+    const int operation = (access == DataFolder::Access::Read ? LOCK_SH : LOCK_EX) | LOCK_NB;
     const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
     while (::flock(fd, operation) != 0) {
         if (errno == EINTR)
@@ -65,119 +206,182 @@ bool lock(int fd, DataFolder::Lock kind) {
     return true;
 }
 
-// Creates one folder; false with the system's words if it neither could be made nor exists.
-bool makeFolder(const QString &folder, QString *why) {
-    // It holds personal data: only the owner may look inside.
-    if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
-        return true;
-    const int error = errno;
-    if (error == EEXIST && QFileInfo(folder).isDir())
-        return true; // made by someone else in the meantime
-    *why = systemErrorText(error);
-    return false;
+// A short write sets no error code: the limits tell why it stopped.
+int whyShort(int fd) {
+    struct statvfs disk;
+    struct rlimit limit;
+    struct stat file;
+    if (::fstatvfs(fd, &disk) == 0 && disk.f_bavail == 0)
+        return ENOSPC;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        ::fstat(fd, &file) == 0 && rlim_t(file.st_size) >= limit.rlim_cur)
+        return EFBIG;
+    return EIO;
 }
 
 } // namespace
 
-void UniqueFd::reset(int fd) {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd;
+void reportFileSizeLimitAsError() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::variant<DataFolder, DataError> DataFolder::open(const QString &filePath, Lock lockKind) {
-    const QFileInfo file(filePath);
-    DataFolder folder{UniqueFd(), file.absolutePath(), file.fileName(), filePath};
-    const QByteArray native = QFile::encodeName(folder.path);
-
-    // A link is opened through only once its owner is known to be the user.
-    const auto openFolder = [&](int how) {
-        return retrying([&] { return ::open(native.constData(), how | O_DIRECTORY | O_CLOEXEC); });
-    };
-    folder.fd.reset(openFolder(O_RDONLY | O_NOFOLLOW));
-    if (folder.fd.get() < 0 && (errno == ELOOP || errno == ENOTDIR)) {
-        struct stat link;
-        if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode) &&
-            ownedByAnother(link))
-            return DataError{.kind = Kind::NotYours, .path = folder.path};
-        folder.fd.reset(openFolder(O_RDONLY));
-    }
-    if (folder.fd.get() < 0) {
-        const int code = errno;
-        if (code == ENOENT)
-            return DataError{.kind = Kind::FolderMissing, .path = folder.path};
-        return systemFailure(Kind::CannotOpen, folder.path, code);
-    }
-    struct stat info;
-    if (::fstat(folder.fd.get(), &info) != 0)
-        return systemFailure(Kind::CannotOpen, folder.path, errno);
-    if (ownedByAnother(info))
-        return DataError{.kind = Kind::NotYours, .path = folder.path};
-    makePrivate(folder.fd.get(), info);
-    if (!lock(folder.fd.get(), lockKind))
-        return DataError{.kind = Kind::Busy, .path = filePath};
-    return folder;
+void UniqueHandle::reset(NativeHandle handle) {
+    if (m_handle >= 0)
+        ::close(m_handle);
+    m_handle = handle;
 }
 
-std::variant<UniqueFd, DataError> DataFolder::openFile(int flags, bool *created) const {
-    const QByteArray name = QFile::encodeName(fileName);
-    // Not blocking: a pipe at the data file's path must be refused, not waited on. A link is
-    // opened through only once its owner is known to be the user.
-    flags |= O_CLOEXEC | O_NONBLOCK;
-    const auto openAt = [&](int how) {
-        return retrying([&] { return ::openat(fd.get(), name.constData(), how, 0600); });
+Result<qsizetype> DataFile::read(qint64 offset, char *into, qsizetype length) const {
+    const ssize_t n = retrying([&] { return ::pread(handle(), into, size_t(length), offset); });
+    if (n < 0)
+        return systemFailure(Kind::ReadFailed, m_path, errno);
+    return qsizetype(n);
+}
+
+Status DataFile::append(QByteArrayView bytes) const {
+    const ssize_t written =
+        retrying([&] { return ::write(handle(), bytes.data(), size_t(bytes.size())); });
+    if (written == bytes.size())
+        return {};
+    return systemFailure(Kind::WriteFailed, m_path, written < 0 ? errno : whyShort(handle()));
+}
+
+Status DataFile::truncate(qint64 size) const {
+    if (retrying([&] { return ::ftruncate(handle(), size); }) != 0)
+        return systemFailure(Kind::WriteFailed, m_path, errno);
+    return {};
+}
+
+Status DataFile::flush() const {
+    if (::fsync(handle()) != 0)
+        return systemFailure(Kind::WriteFailed, m_path, errno);
+    return {};
+}
+
+Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access access) {
+    const QFileInfo file(location.path);
+    const QString path = file.absolutePath();
+    const bool own = location.folders == FolderCreation::CreateOwnFolder;
+    auto top = root();
+    if (!top.ok())
+        return top.error();
+    auto reached =
+        Walk(own && access == Access::Append).through(std::move(top.value()), componentsOf(path));
+    if (!reached.ok())
+        return reached.error();
+    Place &folder = reached.value();
+
+    // The folder itself must be the user's. The program's own is made private; any other is
+    // left as it is, and refused if others may put things in it.
+    if (folder.info.st_uid != user())
+        return DataError{.kind = Kind::NotYours, .path = path};
+    if (own)
+        makePrivate(folder.folder.get(), folder.info);
+    else if (othersMayWrite(folder.info))
+        return DataError{.kind = Kind::OpenToOthers, .path = path};
+    if (!lock(folder.folder.get(), access))
+        return DataError{.kind = Kind::Busy, .path = location.path};
+    return DataFolder(std::move(folder.folder), path, file.fileName(), access);
+}
+
+QString DataFolder::filePath(const QString &name) const {
+    return joined(m_path, name);
+}
+
+Result<DataFile> DataFolder::openDataFile(bool *created) const {
+    const QString path = filePath(m_fileName);
+    const bool append = m_access == Access::Append;
+    // Not blocking: a pipe at the data file's path must be refused, not waited on.
+    const int flags = (append ? O_RDWR | O_APPEND : O_RDONLY) | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
+
+    // A link in place of the file is followed, like a folder on the way, only if the user owns
+    // it, and what it leads to is reached by the same walk. Files are only ever made in place.
+    int folder = m_handle.get();
+    Place followed; // the folder a link led to
+    QByteArray name = QFile::encodeName(m_fileName);
+    const auto openHere = [&](int how) {
+        return retrying([&] { return ::openat(folder, name.constData(), how, 0600); });
     };
-    UniqueFd file(openAt((flags & O_CREAT) ? flags | O_EXCL | O_NOFOLLOW : flags | O_NOFOLLOW));
+    UniqueHandle file;
+    bool exists = !append;
+    if (append) {
+        file.reset(openHere(flags | O_CREAT | O_EXCL));
+        exists = !file.valid() && errno == EEXIST;
+    }
     if (created)
-        *created = file.get() >= 0 && (flags & O_CREAT);
-    flags &= ~O_CREAT;
-    if (file.get() < 0 && errno == EEXIST)
-        file.reset(openAt(flags | O_NOFOLLOW));
-    if (file.get() < 0 && errno == ELOOP) {
-        if (linkOfAnother(fd.get(), name.constData()))
-            return DataError{.kind = Kind::NotYours, .path = filePath};
-        file.reset(openAt(flags));
+        *created = file.valid();
+    Walk walk(false);
+    while (exists && !file.valid()) {
+        file.reset(openHere(flags));
+        if (file.valid() || errno != ELOOP)
+            break;
+        auto target = walk.follow(folder, name, path, Kind::CannotOpen);
+        if (!target.ok())
+            return target.error();
+        QStringList parts = componentsOf(target.value());
+        if (parts.isEmpty())
+            return DataError{.kind = Kind::NotAFile, .path = path};
+        name = QFile::encodeName(parts.takeLast());
+        auto start = target.value().startsWith(u'/')
+                         ? root()
+                         : duplicate(folder, followed.folder.valid() ? followed.path : m_path);
+        if (!start.ok())
+            return start.error();
+        auto reached = walk.through(std::move(start.value()), parts);
+        if (!reached.ok())
+            return reached.error();
+        if (Status ok = passable(reached.value()); !ok.ok())
+            return ok.error();
+        followed = std::move(reached.value());
+        folder = followed.folder.get();
     }
-    if (file.get() < 0) {
+    if (!file.valid()) {
         const int code = errno;
         if (code == ENOENT)
-            return DataError{.kind = Kind::FileMissing, .path = filePath};
+            return DataError{.kind = Kind::FileMissing, .path = path};
         if (code == EISDIR || code == ENXIO) // a folder, or a pipe with no reader
-            return DataError{.kind = Kind::NotAFile, .path = filePath};
-        if (code == ENOSPC || code == EDQUOT)
-            return systemFailure(Kind::DiskFull, filePath, code);
-        return systemFailure(Kind::CannotOpen, filePath, code);
+            return DataError{.kind = Kind::NotAFile, .path = path};
+        return systemFailure(Kind::CannotOpen, path, code);
     }
 
     struct stat info;
     if (::fstat(file.get(), &info) != 0)
-        return systemFailure(Kind::ReadFailed, filePath, errno);
+        return systemFailure(Kind::ReadFailed, path, errno);
     if (!S_ISREG(info.st_mode))
-        return DataError{.kind = Kind::NotAFile, .path = filePath};
-    if (ownedByAnother(info))
-        return DataError{.kind = Kind::NotYours, .path = filePath};
+        return DataError{.kind = Kind::NotAFile, .path = path};
+    if (info.st_uid != user())
+        return DataError{.kind = Kind::NotYours, .path = path};
     makePrivate(file.get(), info);
-    return file;
+    return DataFile(std::move(file), m_fileName, path, info.st_size);
 }
 
-std::optional<DataError> ensureDataFolder(const DataFileLocation &location) {
-    const QString folder = QFileInfo(location.path).absolutePath();
-    if (QFileInfo(folder).isDir())
-        return std::nullopt;
-    if (location.folders == FolderCreation::MustExist)
-        return DataError{.kind = Kind::FolderMissing, .path = folder};
+Result<DataFile> DataFolder::createFile(const QString &name) const {
+    UniqueHandle file(retrying([&] {
+        return ::openat(m_handle.get(), QFile::encodeName(name).constData(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }));
+    if (!file.valid())
+        return systemFailure(Kind::CannotOpen, filePath(name), errno);
+    return DataFile(std::move(file), name, filePath(name), 0);
+}
 
-    // The missing folders, outermost first.
-    QStringList missing;
-    for (QString f = folder; !QFileInfo(f).isDir(); f = QFileInfo(f).absolutePath()) {
-        missing.prepend(f);
-        if (QDir(f).isRoot())
-            break;
-    }
-    for (const QString &f : missing) {
-        QString why;
-        if (!makeFolder(f, &why))
-            return DataError{.kind = Kind::CannotCreateFolder, .path = f, .detail = why};
-    }
-    return std::nullopt;
+bool DataFolder::contains(const QString &name) const {
+    struct stat info;
+    return ::fstatat(m_handle.get(), QFile::encodeName(name).constData(), &info,
+                     AT_SYMLINK_NOFOLLOW) == 0 ||
+           errno != ENOENT;
+}
+
+void DataFolder::remove(const QString &name) const {
+    ::unlinkat(m_handle.get(), QFile::encodeName(name).constData(), 0);
+}
+
+void DataFolder::remove(const DataFile &created) const {
+    remove(created.name());
+}
+
+Status DataFolder::flush() const {
+    if (::fsync(m_handle.get()) != 0)
+        return systemFailure(Kind::WriteFailed, m_path, errno);
+    return {};
 }

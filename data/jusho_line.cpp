@@ -2,8 +2,7 @@
 
 #include "shift_jis.h"
 
-std::variant<QByteArray, DataError> formatJushoLine(const JushoRecord &record,
-                                                    const QString &path) {
+Result<QByteArray> formatJushoLine(const JushoRecord &record, const QString &path) {
     QByteArray line;
     for (qint16 field = 0; field < kJushoFieldCount; ++field) {
         const QString &text = record[field];

@@ -3,6 +3,8 @@
 #include "jusho_record.h"
 #include "shift_jis.h"
 
+#include <array>
+
 namespace {
 
 inline char16_t unitAt(QByteArrayView text, qsizetype i) {
@@ -89,8 +91,10 @@ ShiftJis::Shown toText(QByteArrayView field) {
     return ShiftJis::decodeForShowing(field);
 }
 
-// The load itself, over decoded text or over bytes that are decoded field by field. Each
-// field read goes to store(record, field, raw), which says whether it showed stray bytes.
+// The load itself, over decoded text or over bytes that are decoded field by field. A record
+// goes to store(record, field, raw), field by field, only once all eight have been read, so
+// that a record cut short never leaves part of itself in the table; store() says whether the
+// field showed stray bytes.
 template <typename View, typename Store>
 ParsedFile parse(View text, const QString &path, Store &&store) {
     FieldReader<View> reader(text);
@@ -103,24 +107,25 @@ ParsedFile parse(View text, const QString &path, Store &&store) {
         return parsed;
     };
 
+    std::array<View, kJushoFieldCount> fields;
     while (!reader.atEnd()) {
         parsed.wholeRecordsEnd = reader.position();
         ++record;
-        std::optional<DataError> stray; // told only once the record proves whole
         for (qint16 field = 0; field < kJushoFieldCount; ++field) {
             if (!JushoTable::contains(record, field))
                 return stop(DataError::Kind::TooManyRecords, field);
             const std::optional<View> raw = reader.next();
             if (!raw)
                 return stop(DataError::Kind::RecordCutShort, field);
-            if (store(record, field, *raw) && !stray)
-                stray = DataError{.kind = DataError::Kind::NotShiftJis,
-                                  .path = path,
-                                  .record = record,
-                                  .field = field};
+            fields[field] = *raw;
         }
-        if (!loaded.strayBytes)
-            loaded.strayBytes = stray;
+        for (qint16 field = 0; field < kJushoFieldCount; ++field) {
+            if (store(record, field, fields[field]) && !loaded.strayBytes)
+                loaded.strayBytes = DataError{.kind = DataError::Kind::NotShiftJis,
+                                              .path = path,
+                                              .record = record,
+                                              .field = field};
+        }
     }
     loaded.count = record;
     parsed.wholeRecordsEnd = text.size();

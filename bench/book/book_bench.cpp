@@ -66,8 +66,8 @@ JushoRecord person(int i, const QString &notes = QStringLiteral("メモ\r\n")) {
 bool writeBook(const QString &path, const std::vector<JushoRecord> &records) {
     QFile::remove(path);
     for (const JushoRecord &record : records) {
-        if (const AppendResult added = AppendJushoRecord(record, {path}); added.error) {
-            fprintf(stderr, "%s\n", qPrintable(added.error->message()));
+        if (const AppendResult added = AppendJushoRecord(record, {path}); !added.ok()) {
+            fprintf(stderr, "%s\n", qPrintable(added.error().message()));
             return false;
         }
     }

@@ -63,8 +63,8 @@ int main(int argc, char *argv[]) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Tovrin.txt"));
     for (int i = 1; i <= JushoTable::kCapacity; ++i) {
-        if (const auto added = AppendJushoRecord(sampleRecord(i), {path}); added.error) {
-            fprintf(stderr, "%s\n", qPrintable(added.error->message()));
+        if (const auto added = AppendJushoRecord(sampleRecord(i), {path}); !added.ok()) {
+            fprintf(stderr, "%s\n", qPrintable(added.error().message()));
             return 1;
         }
     }
@@ -73,7 +73,7 @@ int main(int argc, char *argv[]) {
     QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
     qsizetype sink = 0;
     auto load = [&] {
-        const LoadResult result = LoadJushoTable(table, path);
+        const LoadResult result = LoadJushoTable(table, {path});
         sink += result.count;
     };
     auto floor = [&] {
@@ -96,7 +96,7 @@ int main(int argc, char *argv[]) {
     const double loadMedian = median(loadTimes);
     const double floorMedian = median(floorTimes);
     printf("file:  %lld bytes, %d records\n", static_cast<long long>(QFile(path).size()),
-           int(LoadJushoTable(table, path).count));
+           int(LoadJushoTable(table, {path}).count));
     printf("load:  median %.1f us (LoadJushoTable)\n", loadMedian);
     printf("floor: median %.1f us (read the file and decode it in one piece)\n", floorMedian);
     printf("ratio: %.2f (goal: at most 2.00)\n", loadMedian / floorMedian);

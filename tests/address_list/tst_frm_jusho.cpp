@@ -5,8 +5,10 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,9 +18,17 @@ using Records = QList<QStringList>;
 
 namespace {
 
-// A person as the registration window stores one: notes end in a line break.
-QStringList person(const QString &name, const QString &address = QStringLiteral("東京都")) {
-    return {name, address, "自宅;03-1234-5678", ";", ";", ";", "友　　人", "メモ\r\n"};
+// A person as the registration window stores one: notes end in a line break. The address
+// and the notes carry the name, so that the details show whose they are.
+QStringList person(const QString &name, const QString &address = {}) {
+    return {name,
+            address.isEmpty() ? name + "の住所" : address,
+            "自宅;03-1234-5678",
+            ";",
+            ";",
+            ";",
+            "友　　人",
+            name + "のメモ\r\n"};
 }
 
 Records people(int count) {
@@ -88,7 +98,9 @@ private slots:
 
     // Each row gives the file at each press of Open (none: no file): every Open adds only the
     // names of whole records beyond those listed, and none of them chooses anything. An Open
-    // that cannot read the whole file says why, naming the file, after the last press.
+    // that cannot read the whole file says why, naming the file, after the last press. Then
+    // each name listed shows one whole person: a file replaced by a shorter, damaged one
+    // never mixes the fields of two.
     void open_data() {
         QTest::addColumn<QList<QByteArray>>("files");
         QTest::addColumn<int>("listed"); // records; -1: not even the blank item
@@ -107,6 +119,10 @@ private slots:
         QTest::newRow("no file") << QList<QByteArray>{{}} << -1 << "登録";
         QTest::newRow("cut short")
             << QList<QByteArray>{shiftJisLines(people(2)) + "\"c\",\""} << 2 << "3件目の記録の途中";
+        QTest::newRow("replaced by a shorter one cut short")
+            << QList<QByteArray>{shiftJisLines(people(3)),
+                                 shiftJisLines({person("X1")}) + "\"X2\",\"X2の住所\",\""}
+            << 3 << "2件目の記録の途中";
     }
     void open() {
         QFETCH(QList<QByteArray>, files);
@@ -120,22 +136,29 @@ private slots:
             QCOMPARE(names()->currentText(), prompt);
             QCOMPARE(details(), startDetails);
         }
-        QStringList names{QString()}; // the blank item, then each whole record's name
+        QStringList listedNames{QString()}; // the blank item, then each whole record's name
         for (const QStringList &fields : people(listed))
-            names << fields.first();
-        QCOMPARE(items(), listed < 0 ? QStringList() : names);
+            listedNames << fields.first();
+        QCOMPARE(items(), listed < 0 ? QStringList() : listedNames);
         QCOMPARE(shown.count, int(!cause.isEmpty()));
-        if (cause.isEmpty())
-            return;
-        QCOMPARE(shown.icon,
-                 files.last().isNull() ? QMessageBox::Information : QMessageBox::Warning);
-        QVERIFY2(shown.text.contains(cause) && shown.text.contains(path), qPrintable(shown.text));
+        QVERIFY2(shown.text.contains(cause) && shown.text.contains(cause.isEmpty() ? "" : path),
+                 qPrintable(shown.text));
+        QCOMPARE(shown.icon, cause.isEmpty()         ? QMessageBox::NoIcon
+                             : files.last().isNull() ? QMessageBox::Information
+                                                     : QMessageBox::Warning);
+        names()->setFocus();
+        for (int item = 0; item < names()->count(); ++item) {
+            QTest::keyClick(names(), Qt::Key_Down);
+            const QStringList lines = details().split(u'\n');
+            QCOMPARE(lines.value(0).chopped(item ? 3 : 0), lines.value(6).chopped(item ? 3 : 0));
+        }
     }
 
     // Only the mouse and the arrow keys choose: typing, Enter and leaving the field do not.
     void choose() {
-        QVERIFY(writeFile(path, shiftJisLines({person("taro", "札幌"), person("hanako"),
-                                               person("taro", "那覇")})));
+        QVERIFY(
+            writeFile(path, shiftJisLines({person("taro", "札幌"), person("hanako"),
+                                           person("taro", "那覇"), person(QString(150, u'長'))})));
         press("cmdOpen");
         names()->setFocus();
         names()->clearEditText();
@@ -146,14 +169,17 @@ private slots:
         names()->clearEditText();
         QTest::keyClicks(names(), "ta");
         QCOMPARE(names()->currentText(), QStringLiteral("ta")); // no completer
-        QCOMPARE(items(), (QStringList{QString(), "taro", "hanako", "taro"}));
+        // A name past what the list shows is cut, and marked as cut.
+        QCOMPARE(items(),
+                 (QStringList{QString(), "taro", "hanako", "taro", QString(100, u'長') + "…"}));
         QCOMPARE(names()->currentIndex(), -1);
         QCOMPARE(details(), startDetails);
 
         QTest::keyClick(names(), Qt::Key_Down); // from no selection to the blank item
         QCOMPARE(details(), QString("\n").repeated(7));
         QTest::keyClick(names(), Qt::Key_Down);
-        QCOMPARE(details(), QStringLiteral("札幌\n自宅;03-1234-5678\n;\n;\n;\n友　　人\nメモ\n\n"));
+        QCOMPARE(details(),
+                 QStringLiteral("札幌\n自宅;03-1234-5678\n;\n;\n;\n友　　人\ntaroのメモ\n\n"));
 
         find<QPlainTextEdit>("txtJoho")->insertPlainText("書き込み");
         names()->showPopup();
@@ -166,10 +192,29 @@ private slots:
         QVERIFY(!details().contains("書き込み"));
 
         QTest::keyClick(names(), Qt::Key_Up);
-        QVERIFY(details().startsWith("東京都\n"));
+        QVERIFY(details().startsWith("hanakoの住所\n"));
         press("cmdOpen"); // keeps the choice and what it shows
         QCOMPARE(names()->currentIndex(), 2);
-        QVERIFY(details().startsWith("東京都\n"));
+        QVERIFY(details().startsWith("hanakoの住所\n"));
+    }
+
+    // A field past what the details show is cut, and says how much is left out.
+    void longField() {
+        QStringList giant = person("giant");
+        giant.last() = QStringLiteral("一行目\r\n") + QString(6000, u'x') + "\r\n";
+        QVERIFY(writeFile(path, shiftJisLines({giant})));
+        press("cmdOpen");
+        names()->setFocus();
+        QTest::keyClick(names(), Qt::Key_Down);
+        QTest::keyClick(names(), Qt::Key_Down);
+        const QStringList lines = details().split(u'\n');
+        QCOMPARE(lines.value(6), QStringLiteral("一行目"));
+        static const QRegularExpression cut(QStringLiteral("^(x+)…（以下 ([0-9,]+) 文字を省略）$"));
+        const auto mark = cut.match(lines.value(7));
+        QVERIFY2(mark.hasMatch(), qPrintable(lines.value(7).right(40)));
+        QCOMPARE(mark.capturedLength(1) + QLocale(QLocale::English).toInt(mark.captured(2)),
+                 6000 + 2); // every x and the line break shown or counted
+        QCOMPARE(lines.size(), 9);
     }
 
     // Register shows the one registration window, modal over this one, at every press; 終了

@@ -2,10 +2,13 @@
 #include "test_support.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
+#include <clocale>
 #include <csignal>
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -44,6 +47,24 @@ QByteArray book(int records, int first = 1) {
 int kindOf(const std::optional<DataError> &error) {
     return error ? int(error->kind) : -1;
 }
+template <typename T> int kindOf(const Result<T> &result) {
+    return result.ok() ? -1 : int(result.error().kind);
+}
+
+// What the user reads is Japanese whatever the locale: besides the places it names, only
+// these words are written in Latin letters.
+bool inJapanese(QString message, QStringList places) {
+    std::sort(places.begin(), places.end(), [](auto &a, auto &b) { return a.size() > b.size(); });
+    for (const QString &place : places)
+        message.remove(place);
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    static const QStringList allowed{"Pellinova", "MB", "Shift", "JIS", "UTF"};
+    for (const auto &found : word.globalMatch(message)) {
+        if (!allowed.contains(found.captured()))
+            return false;
+    }
+    return true;
+}
 
 int modeOf(const QString &path) {
     struct stat info;
@@ -65,8 +86,7 @@ QList<int> inProcesses(int count, const std::function<AppendResult(int)> &append
         ::close(gate[1]);
         char go;
         (void)::read(gate[0], &go, 1); // returns once the parent closes its end
-        const AppendResult added = append(i);
-        ::_exit(added.error ? int(added.error->kind) + 1 : 0);
+        ::_exit(kindOf(append(i)) + 1);
     }
     ::close(gate[0]);
     ::close(gate[1]);
@@ -176,12 +196,12 @@ private slots:
         QFETCH(QByteArray, after);
         QVERIFY(before.isNull() || writeFile(m_path, before));
         const AppendResult added = AppendJushoRecord(jushoRecord(numbered(9)), {m_path});
-        QCOMPARE(kindOf(added.error), kind);
-        QVERIFY(!added.error || added.error->message().contains(named));
+        QCOMPARE(kindOf(added), kind);
+        QVERIFY(added.ok() || added.error().message().contains(named));
         QCOMPARE(fileBytes(m_path), after);
         JushoTable table; // and it reads back as it was given
-        const LoadResult loaded = LoadJushoTable(table, m_path);
-        QVERIFY(added.error || (loaded.complete() && table.cell(loaded.count, 0) == "人9"));
+        const LoadResult loaded = LoadJushoTable(table, {m_path});
+        QVERIFY(!added.ok() || (loaded.complete() && table.cell(loaded.count, 0) == "人9"));
     }
 
     // Faults of the system made real: the append is refused, says why and where, and leaves
@@ -198,6 +218,8 @@ private slots:
         QTest::newRow("read-only mount") << int(Kind::CannotOpen) << "読み取り専用";
         QTest::newRow("read-only folder, no data file yet")
             << int(Kind::CannotOpen) << "アクセスが許可されていません";
+        QTest::newRow("folder that cannot be opened")
+            << int(Kind::CannotOpenFolder) << "アクセスが許可されていません";
     }
     void systemFaults() {
         QFETCH(int, kind);
@@ -220,6 +242,7 @@ private slots:
                 mount(folder, nullptr, MS_REMOUNT | MS_RDONLY));
         QVERIFY(!fault.startsWith("read-only folder") ||
                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(!fault.startsWith("folder that") || QFile::setPermissions(folder, {}));
         const QByteArray before = fileBytes(path);
 
         QStringList person = numbered(1);
@@ -232,51 +255,67 @@ private slots:
         setModeBitOverrides(true);
         limitFileSize(saved);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (fault.startsWith("read-only folder") && !heldToModes)
+        if (fault.contains("folder") && !heldToModes)
             QSKIP("cannot drop root's access override for this thread");
-        QCOMPARE(kindOf(added.error), kind);
-        for (const QString &part : {named, path})
-            QVERIFY2(added.error->message().contains(part), qPrintable(added.error->message()));
+        QCOMPARE(kindOf(added), kind);
+        const QString message = added.error().message();
+        const QString where = kind == int(Kind::CannotOpenFolder)
+                                  ? QStringLiteral("フォルダー：") + folder
+                                  : QStringLiteral("ファイル：") + path;
+        for (const QString &part : {named, where})
+            QVERIFY2(message.contains(part), qPrintable(message));
+        QVERIFY2(inJapanese(message, {path, folder}), qPrintable(message));
         QCOMPARE(fileBytes(path), before);
     }
 
-    // What the folder and the file must be: the user's own, a plain file within the size
-    // bound, not in another copy's hands. Add and Open both refuse anything else, name it and
-    // leave it as it was; the program's own folder is made, and any found open to others is
-    // made, private.
+    // What the folder, the folders on the way and the file must be: the user's own (or
+    // root's, on the way), not open to other users' writing, a plain file within the size
+    // bound, not in another program's hands. Add and Open both refuse anything else, name it
+    // as it is (a "%1" in it too) in Japanese and leave it as it was; the program's own
+    // folder is made, and any found open to others is made, private.
     void folderAndFile_data() {
         QTest::addColumn<QString>("setUp");
         QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("named"); // relative to the home folder
-        const QString file = QStringLiteral("share/Pellinova/Tovrin.txt");
+        QTest::addColumn<QString>("named"); // in the home folder
+        const QString share = QStringLiteral("share %1");
+        const QString folder = share + QStringLiteral("/Pellinova");
+        const QString file = folder + QStringLiteral("/Tovrin.txt");
         QTest::newRow("none yet") << "" << -1 << "";
         QTest::newRow("none yet, XDG_DATA_HOME relative") << "relative" << -1 << "";
         QTest::newRow("open to others") << "open" << -1 << "";
         QTest::newRow("a pipe") << "pipe" << int(Kind::NotAFile) << file;
         QTest::newRow("a sparse giant") << "giant" << int(Kind::FileTooBig) << file;
         QTest::newRow("another copy at work") << "busy" << int(Kind::Busy) << file;
-        QTest::newRow("folder of another user")
-            << "others folder" << int(Kind::NotYours) << "share/Pellinova";
+        QTest::newRow("leased by another program, LC_ALL=C")
+            << "leased" << int(Kind::CannotOpen) << file;
+        QTest::newRow("folder of another user") << "others folder" << int(Kind::NotYours) << folder;
         QTest::newRow("file of another user") << "others file" << int(Kind::NotYours) << file;
         QTest::newRow("link planted by another user")
             << "others link" << int(Kind::NotYours) << file;
+        QTest::newRow("folder on the way of another user")
+            << "others parent" << int(Kind::NotYours) << share;
+        QTest::newRow("link on the way planted by another user")
+            << "others parent link" << int(Kind::NotYours) << share;
+        QTest::newRow("folder on the way open to others")
+            << "parent open" << int(Kind::OpenToOthers) << share;
     }
     void folderAndFile() {
         QFETCH(QString, setUp);
         QFETCH(int, kind);
         QFETCH(QString, named);
-        const QTemporaryDir home; // as $HOME, and $XDG_DATA_HOME is share in it, or ignored
+        const QTemporaryDir home; // as $HOME, and $XDG_DATA_HOME is in it, or ignored
+        const QString share = home.filePath(QStringLiteral("share %1"));
         qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_DATA_HOME",
-                setUp == "relative" ? "share" : QFile::encodeName(home.filePath("share")));
+        qputenv("XDG_DATA_HOME", setUp == "relative" ? "share" : QFile::encodeName(share));
         const DataFileLocation location = jushoDataFileLocation();
         const QString path = location.path;
         const QString folder = QFileInfo(path).absolutePath();
-        QCOMPARE(path, home.filePath(setUp == "relative" ? ".local/share" : "share") +
+        QCOMPARE(path, (setUp == "relative" ? home.filePath(".local/share") : share) +
                            QStringLiteral("/Pellinova/Tovrin.txt"));
+        const bool fresh = setUp.isEmpty() || setUp == "relative";
         const QString victim = home.filePath(QStringLiteral("victim"));
         QVERIFY(writeFile(victim, "secret"));
-        if (!setUp.isEmpty() && setUp != "relative") {
+        if (!fresh) {
             QVERIFY(QDir().mkpath(folder));
             QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
         }
@@ -284,33 +323,54 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (setUp == "others link")
             QVERIFY(QFile::link(victim, path));
-        else if (!setUp.isEmpty() && setUp != "relative")
+        else if (!fresh)
             QVERIFY(writeFile(path, kLine));
+        if (setUp == "others parent link") { // to another of the user's books
+            QVERIFY(QDir().rename(share, home.filePath("elsewhere")));
+            QVERIFY(QFile::link(home.filePath("elsewhere"), share));
+        }
         QVERIFY(setUp != "giant" || QFile::resize(path, qint64(2) << 30));
+        QVERIFY(setUp != "parent open" || ::chmod(QFile::encodeName(share).constData(), 0777) == 0);
         const int lock = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
         QVERIFY(setUp != "busy" || ::flock(lock, LOCK_EX) == 0);
-        const QString given = setUp == "others folder" ? folder : path;
+        const int leased =
+            setUp == "leased" ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
+        if (leased >= 0) {
+            std::signal(SIGIO, SIG_IGN); // how the holder of a lease hears it is wanted
+            QCOMPARE(::fcntl(leased, F_SETLEASE, F_WRLCK), 0);
+            ::setlocale(LC_ALL, "C"); // where the C library's words for it are English
+        }
+        const QString given = setUp == "others folder"            ? folder
+                              : setUp.startsWith("others parent") ? share
+                                                                  : path;
         if (setUp.startsWith("others") && ::lchown(QFile::encodeName(given).constData(), 65534, 0))
             QSKIP("giving a file to another user needs root");
         const qint64 size = QFileInfo(path).size();
 
         JushoTable table;
-        const LoadResult loaded = LoadJushoTable(table, path);
+        const LoadResult loaded = LoadJushoTable(table, location);
         const AppendResult added = AppendJushoRecord(jushoRecord(numbered(1)), location);
         ::close(lock);
-        const bool fresh = setUp.isEmpty() || setUp == "relative";
+        if (leased >= 0) {
+            ::fcntl(leased, F_SETLEASE, F_UNLCK);
+            ::close(leased);
+            ::setlocale(LC_ALL, "");
+        }
         QCOMPARE(kindOf(loaded.error), fresh ? int(Kind::FileMissing) : kind);
-        QCOMPARE(kindOf(added.error), kind);
+        QCOMPARE(kindOf(added), kind);
         QCOMPARE(fileBytes(victim), QByteArray("secret"));
         if (kind >= 0) {
-            QVERIFY(added.error->message().contains(home.filePath(named)));
+            for (const QString &message : {loaded.error->message(), added.error().message()}) {
+                QVERIFY2(message.contains(home.filePath(named)), qPrintable(message));
+                QVERIFY2(inJapanese(message, {path, folder, share}), qPrintable(message));
+            }
             QCOMPARE(QFileInfo(path).size(), size);
             return;
         }
         QCOMPARE(modeOf(QFileInfo(folder).absolutePath()), fresh ? 0700 : 0755);
         QCOMPARE(modeOf(folder), 0700);
         QCOMPARE(modeOf(path), 0600);
-        QCOMPARE(LoadJushoTable(table, path).count, fresh ? 1 : 2);
+        QCOMPARE(LoadJushoTable(table, location).count, fresh ? 1 : 2);
     }
 
     // Copies of the program in processes of their own, pressing Add at once.
@@ -363,15 +423,14 @@ private slots:
         }
         QVERIFY2(cut.endsWith('x'), "no kill landed while the line was written");
         JushoTable table;
-        const LoadResult loaded = LoadJushoTable(table, m_path);
+        const LoadResult loaded = LoadJushoTable(table, {m_path});
         QCOMPARE(loaded.count, 2);
         QCOMPARE(kindOf(loaded.stop), int(Kind::RecordCutShort));
 
         QStringList fields = numbered(4);
         fields.last() = QString(note, 'y');
         const JushoRecord record = jushoRecord(fields);
-        QCOMPARE(kindOf(AppendJushoRecord(record, {m_path}).error),
-                 int(Kind::LastRecordIncomplete));
+        QCOMPARE(kindOf(AppendJushoRecord(record, {m_path})), int(Kind::LastRecordIncomplete));
         QCOMPARE(fileBytes(m_path), cut);
         const int repaired =
             inProcesses(1,

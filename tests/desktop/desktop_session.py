@@ -119,7 +119,7 @@ def compositor():
     # no seat). Its pointer follows the X pointer's moves: pushed into a corner, it is in step.
     x_server()
     with open(os.path.join(home, "weston.ini"), "w") as ini:
-        ini.write("[shell]\nbackground-color=0xff204060\npanel-position=none\nanimation=none\n")
+        ini.write("[shell]\nbackground-color=0xff204060\npanel-position=none\nanimation=none\nclose-animation=none\n")
     start("weston", "--backend=x11-backend.so", "--socket=pellinova", "--width=1024",
           "--height=768", "--idle-time=0", "--config=" + ini.name, stderr=subprocess.DEVNULL)
     wait(lambda: os.path.exists(os.path.join(runtime, "pellinova")), "weston")

@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 
+#include <array>
 #include <memory>
 
 namespace JushoInvariants {
@@ -39,6 +40,7 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
     while (pos < latin1.size()) {
         const qint16 record = ++loaded.count;
         std::optional<DataError> stray;
+        std::array<QString, kJushoFieldCount> texts;
         for (qint16 column = 0; column < kJushoFieldCount; ++column) {
             const auto stop = [&](Kind kind) {
                 --loaded.count;
@@ -58,9 +60,11 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
             if (shown.substituted && !stray)
                 stray = DataError{
                     .kind = Kind::NotShiftJis, .path = kPath, .record = record, .field = column};
-            table.setCell(record, column, shown.text);
+            texts[column] = shown.text;
             pos = match.capturedEnd();
         }
+        for (qint16 column = 0; column < kJushoFieldCount; ++column)
+            table.setCell(record, column, texts[column]);
         if (!loaded.strayBytes)
             loaded.strayBytes = stray;
     }
@@ -142,15 +146,13 @@ std::optional<QString> checkLoad(QByteArrayView bytes) {
     if (auto broken = compareTables(*fresh, *expected, QStringLiteral("empty table")))
         return broken;
 
-    // A table that an earlier load filled: only rows 1 to count change, and on failure the
-    // fields of the next record stored before reading stopped.
+    // A table that an earlier load filled: only rows 1 to count change. A record cut short
+    // leaves nothing of itself, so that no row ever mixes two people.
     auto filled = std::make_unique<JushoTable>();
     for (qint16 row = 0; row < JushoTable::kRows; ++row) {
         for (qint16 column = 0; column < JushoTable::kColumns; ++column) {
             filled->setCell(row, column, kMarker);
-            const bool read = row >= 1 && column < kJushoFieldCount &&
-                              (row <= loaded.count || (loaded.stop && row == loaded.count + 1 &&
-                                                       column < loaded.stop->field));
+            const bool read = row >= 1 && row <= loaded.count && column < kJushoFieldCount;
             if (!read)
                 expected->setCell(row, column, kMarker);
         }
@@ -164,9 +166,9 @@ std::optional<QString> checkLoad(QByteArrayView bytes) {
 
 std::optional<QString> checkLine(const JushoRecord &record) {
     const auto line = formatJushoLine(record, kPath);
-    if (const auto *refused = std::get_if<DataError>(&line))
-        return checkRefusal(record, *refused);
-    const QByteArray &bytes = std::get<QByteArray>(line);
+    if (!line.ok())
+        return checkRefusal(record, line.error());
+    const QByteArray &bytes = line.value();
     if (!bytes.startsWith('"') || !bytes.endsWith("\"\r\n"))
         return QStringLiteral("not a quoted line: %1").arg(QString::fromLatin1(bytes.toHex()));
 

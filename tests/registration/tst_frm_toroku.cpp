@@ -158,6 +158,7 @@ private slots:
     // What Add cannot simply write reaches the user over the window, which keeps every field
     // and the choice: a refusal names the field and the character and writes nothing; a
     // cut-off last record is asked about, and only はい sets it aside and adds the person.
+    // The buttons say はい and いいえ with no translation of Qt installed.
     void addNeedsTheUser_data() {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QByteArray>("tail"); // after the whole record in the file
@@ -184,6 +185,12 @@ private slots:
 
         const bool added = answer == QMessageBox::Yes;
         QCOMPARE(shown.count, added ? 2 : 1);
+        QStringList buttons = shown.buttons;
+        buttons.sort();
+        const QStringList question{"いいえ", "はい"};
+        QCOMPARE(buttons, answer == QMessageBox::Ok   ? QStringList{"OK"}
+                          : answer == QMessageBox::No ? question
+                                                      : QStringList{"OK"} + question);
         QVERIFY2(shown.text.contains(seen), qPrintable(shown.text));
         const QStringList aside = QDir(m_dir->path()).entryList({"Tovrin.txt.broken-*"});
         QCOMPARE(aside.size(), int(added));

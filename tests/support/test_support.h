@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -34,6 +35,7 @@ struct ShownMessage {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int count = 0;             // message boxes answered
+    QStringList buttons;       // the buttons' texts, of every message box in turn
     QWidget *window = nullptr; // the last modal window of any kind
 };
 
@@ -52,6 +54,8 @@ inline ShownMessage messagesDuring(const std::function<void()> &action,
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             shown.text = box->text();
             shown.icon = box->icon();
+            for (const QAbstractButton *button : box->buttons())
+                shown.buttons << button->text();
             ++shown.count;
             box->done(answer);
         } else {

@@ -122,7 +122,7 @@ void frmJusho::connectHandlers() {
 }
 
 void frmJusho::cmdOpen_Click() {
-    const LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile.path);
+    const LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile);
     if (loaded.error) {
         // A missing file is no fault: it is how every address book starts.
         const bool empty = loaded.error->kind == DataError::Kind::FileMissing;

@@ -2,12 +2,37 @@
 
 #include "jusho_record.h"
 
+#include <QLocale>
+
+// Text from the data file holds no surrogate pairs (Shift-JIS has no character beyond the
+// Basic Multilingual Plane), so a cut by length never splits a character.
+
+namespace {
+
+QString shownName(const QString &name) {
+    if (name.size() <= kShownNameLength)
+        return name;
+    return name.first(kShownNameLength) + QStringLiteral("…");
+}
+
+QString shownField(const QString &field) {
+    if (field.size() <= kShownFieldLength)
+        return field;
+    QString shown = field.first(kShownFieldLength);
+    if (shown.endsWith(QLatin1Char('\r'))) // never half a line break
+        shown.chop(1);
+    const QString left = QLocale(QLocale::Japanese).toString(field.size() - shown.size());
+    return shown + QStringLiteral("…（以下 %1 文字を省略）").arg(left);
+}
+
+} // namespace
+
 QStringList namesToAppend(const JushoTable &table, int itemCount, qint16 count) {
     QStringList names;
     for (int row = itemCount; row <= count; ++row) {
         if (!JushoTable::contains(static_cast<qint16>(row), Shimei))
             break;
-        names.append(table.cell(static_cast<qint16>(row), Shimei));
+        names.append(shownName(table.cell(static_cast<qint16>(row), Shimei)));
     }
     return names;
 }
@@ -17,7 +42,7 @@ std::optional<QString> detailsText(const JushoTable &table, qint16 row) {
     for (qint16 field = Jusho; field <= Hosoku; ++field) {
         if (!JushoTable::contains(row, field))
             return std::nullopt;
-        text += table.cell(row, field);
+        text += shownField(table.cell(row, field));
         text += QLatin1String("\r\n");
     }
     return text;

@@ -10,6 +10,13 @@
 // The address list window's arithmetic, kept apart from the widgets so that it can be
 // checked without a screen.
 
+// The window shows each name, and each field of the chosen person, only up to a length no
+// real address book comes near, so that no file the program accepts can freeze it: laying
+// out one line of millions of characters takes seconds. What is left out is marked where
+// it was cut; the table keeps every character.
+inline constexpr qsizetype kShownNameLength = 100;
+inline constexpr qsizetype kShownFieldLength = 5000;
+
 // The names that an Open appends to a list already holding itemCount items, after a load
 // that filled rows 1 to count: rows itemCount to count, in order. Item k of the list stands
 // for row k, so the list gains only the rows it does not show yet (row 0 as an empty item).

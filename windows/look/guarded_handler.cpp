@@ -10,11 +10,13 @@ void runGuarded(QWidget *window, const std::function<void()> &handler) {
     try {
         handler();
     } catch (const std::bad_alloc &) {
-        report(QStringLiteral("メモリーが足りないため、操作を最後まで行えませんでした。"));
+        report(QStringLiteral("メモリが足りないため、操作を最後まで行えませんでした。"));
     } catch (const std::exception &error) {
-        report(QStringLiteral("思いがけない問題のため、操作を最後まで行えませんでした。\n%1")
-                   .arg(QString::fromLocal8Bit(error.what())));
+        // What the library says is for the developer (and may be English); the user is told
+        // in Japanese.
+        qWarning("handler stopped by an exception: %s", error.what());
+        report(QStringLiteral("予期しない問題のため、操作を最後まで行えませんでした。"));
     } catch (...) {
-        report(QStringLiteral("思いがけない問題のため、操作を最後まで行えませんでした。"));
+        report(QStringLiteral("予期しない問題のため、操作を最後まで行えませんでした。"));
     }
 }

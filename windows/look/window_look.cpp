@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <utility>
+
 QStringList japaneseFontFamilies() {
     return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
             QStringLiteral("IPAGothic"),        QStringLiteral("VL Gothic"),
@@ -108,10 +110,18 @@ QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent) {
 
 namespace {
 
-// A message box over the window, titled with the program's name; the button pressed.
+// A message box over the window, titled with the program's name; the button pressed. The
+// buttons say their Japanese words themselves, so that the question's はい and いいえ are
+// on the buttons whatever translations of Qt are installed.
 int showMessage(QWidget *window, QMessageBox::Icon icon, const QString &text,
                 QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault) {
     QMessageBox box(icon, QStringLiteral("Pellinova"), text, buttons, window);
+    for (const auto &[button, caption] : {std::pair{QMessageBox::Ok, u"OK"},
+                                          {QMessageBox::Yes, u"はい"},
+                                          {QMessageBox::No, u"いいえ"}}) {
+        if (QAbstractButton *shown = box.button(button))
+            shown->setText(QString::fromUtf16(caption));
+    }
     box.setDefaultButton(byDefault);
     keepOwnSize(&box);
     return box.exec();

@@ -209,18 +209,18 @@ void frmToroku::OKButton_Click() {
     const JushoRecord record = gatherRecord(txtShimei->text(), txtJusho->text(), kinds, values,
                                             selectedText(lstOS), Text1->toPlainText());
     AppendResult added = AppendJushoRecord(record, m_dataFile);
-    if (added.error && added.error->kind == DataError::Kind::LastRecordIncomplete) {
-        if (!askUser(this, added.error->message()))
+    if (!added.ok() && added.error().kind == DataError::Kind::LastRecordIncomplete) {
+        if (!askUser(this, added.error().message()))
             return;
         added = AppendJushoRecord(record, m_dataFile, IncompleteRecord::SetAside);
     }
-    if (added.error)
-        tellUser(this, Tone::Warning, added.error->message());
-    else if (!added.setAside.isEmpty())
+    if (!added.ok())
+        tellUser(this, Tone::Warning, added.error().message());
+    else if (!added.value().setAside.isEmpty())
         tellUser(this, Tone::Information,
-                 QStringLiteral("途中で終わっていた記録を次のファイルに取り分けてから、"
-                                "この人を追加しました。\n取り分けたファイル: %1")
-                     .arg(added.setAside));
+                 QStringLiteral("途中で終わっていた記録を次のファイルに退避してから、"
+                                "この人を追加しました。\n退避したファイル：%1")
+                     .arg(added.value().setAside));
 }
 
 void frmToroku::CancelButton_Click() {
