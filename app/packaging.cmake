@@ -52,9 +52,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Pellinova developers <pellinova@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Japanese for Qt's own dialogs, a Japanese font, and xdg-email for the mail button.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-translations-l10n, fonts-noto-cjk | fonts-ipafont-gothic, xdg-utils")
+# Qt's own Japanese (context menus, standard dialogs) is part of a Japanese program, so it
+# is a dependency; a Japanese font and xdg-email for the mail button are recommended.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic, xdg-utils")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")

@@ -2,10 +2,10 @@
 """Writes the fuzzers' seed corpus from the data file cases the tests use.
 
 load/  data files as bytes; line/  records as UTF-16LE fields separated by U+FFFF.
-Run from anywhere; it rewrites tests/fuzz/corpus/.
+Run from anywhere; it rewrites the named seeds in tests/fuzz/corpus/ and keeps every other
+file there: the inputs the fuzzers found (named by their hash) stay in the corpus.
 """
 import pathlib
-import shutil
 
 HERE = pathlib.Path(__file__).resolve().parent
 CORPUS = HERE.parent / "tests" / "fuzz" / "corpus"
@@ -82,8 +82,7 @@ def utf16(fields):
 def main():
     for folder, cases in (("load", LOAD), ("line", LINE)):
         target = CORPUS / folder
-        shutil.rmtree(target, ignore_errors=True)
-        target.mkdir(parents=True)
+        target.mkdir(parents=True, exist_ok=True)
         for name, case in cases.items():
             data = case if isinstance(case, bytes) else utf16(case)
             (target / name).write_bytes(data)
