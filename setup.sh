@@ -34,7 +34,7 @@ build() { # build DIR cmake-options...
 case "${1:-}" in
 start)
     install_missing "${RUN_PACKAGES[@]}"
-    build build -DPELLINOVA_BUILD_TESTS=OFF -DPELLINOVA_BUILD_BENCH=OFF
+    build build -DBUILD_TESTING=OFF -DPELLINOVA_BUILD_BENCH=OFF
     exec build/app/pellinova
     ;;
 test)

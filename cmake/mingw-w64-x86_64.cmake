@@ -1,0 +1,27 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (posix threads, so that
+# std::thread and std::mutex work), against a Qt for Windows built with it:
+#   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+#         -DCMAKE_PREFIX_PATH=<Qt for MinGW> -DQT_HOST_PATH=/usr
+# tools/windows/test.sh does this, and runs the tests under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(triplet x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
+set(CMAKE_RC_COMPILER ${triplet}-windres)
+
+# Headers and libraries come only from the MinGW sysroot and the Qt prefix; programs run
+# during the build (moc, rcc, python3) only from the host.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${triplet} ${CMAKE_PREFIX_PATH})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
+# The build's own tools (moc, rcc, uic) are Debian's Qt's, which must be the same version.
+if(NOT DEFINED QT_HOST_PATH)
+    set(QT_HOST_PATH /usr)
+endif()
+if(NOT DEFINED QT_HOST_PATH_CMAKE_DIR AND QT_HOST_PATH STREQUAL "/usr")
+    set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()
