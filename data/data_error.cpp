@@ -3,6 +3,8 @@
 #include "data_file_size.h"
 #include "jusho_record.h"
 
+#include <QDir>
+
 // Every message is put together from whole texts, each inserted once (QString::arg with
 // several arguments), so that a path or a field holding "%1" shows as it is.
 
@@ -43,9 +45,10 @@ QString DataError::message() const {
     const QString unchanged = fileChanged ? QStringLiteral("データファイルの末尾に、書きかけの行が"
                                                            "残っているおそれがあります。")
                                           : QStringLiteral("住所録は元のままです。");
-    const QString file = QStringLiteral("ファイル：%1").arg(path);
-    const QString folder = QStringLiteral("フォルダー：%1").arg(path);
-    const QString place = QStringLiteral("場所：%1").arg(path);
+    const QString shownPath = QDir::toNativeSeparators(path); // C:\ on Windows
+    const QString file = QStringLiteral("ファイル：%1").arg(shownPath);
+    const QString folder = QStringLiteral("フォルダー：%1").arg(shownPath);
+    const QString place = QStringLiteral("場所：%1").arg(shownPath);
     const QString tryAgain = QStringLiteral("もう一度お試しください。");
     const QString pressAddAgain = QStringLiteral("もう一度「追加」を押してください。");
 

@@ -1,0 +1,201 @@
+#include "data_folder.h"
+#include "system_error.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <chrono>
+#include <thread>
+#include <windows.h>
+
+// Who may reach the folder is Windows' access control lists' business, so the folder is only
+// checked to be there. The lock is the file's share mode: 開く opens the data file letting
+// others read but not write, an append lets no one else open it at all, and a copy that is
+// refused (ERROR_SHARING_VIOLATION) tries again for a while. Share modes hold against every
+// program, earlier versions of this one and editors included, where LockFileEx would bind only
+// those that ask for it, and they end with the handle even if the process is killed.
+
+namespace {
+
+using Kind = DataError::Kind;
+
+// Another copy holds the file for the few milliseconds an append takes; one that holds it
+// longer is stuck, and the user is told rather than kept waiting.
+constexpr std::chrono::milliseconds kSharePatience{400};
+
+std::wstring native(const QString &path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+int lastError() {
+    return int(::GetLastError());
+}
+
+struct Opened {
+    UniqueHandle handle;
+    DWORD error = ERROR_SUCCESS; // why it failed
+};
+
+// Opens the file, waiting while another program holds it open in a way that excludes ours.
+Opened openSharing(const QString &path, DWORD access, DWORD share, DWORD disposition) {
+    const std::wstring name = native(path);
+    const auto deadline = std::chrono::steady_clock::now() + kSharePatience;
+    for (;;) {
+        const HANDLE file = ::CreateFileW(name.c_str(), access, share, nullptr, disposition,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = ::GetLastError();
+        if (file != INVALID_HANDLE_VALUE)
+            return {UniqueHandle(file), error};
+        if (error != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= deadline)
+            return {UniqueHandle(), error};
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace
+
+void reportFileSizeLimitAsError() {} // Windows has no signal for it: a write just fails
+
+void UniqueHandle::reset(NativeHandle handle) {
+    if (m_handle != kNoHandle)
+        ::CloseHandle(m_handle);
+    m_handle = handle;
+}
+
+Result<qsizetype> DataFile::read(qint64 offset, char *into, qsizetype length) const {
+    qsizetype done = 0;
+    while (done < length) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(quint64(offset + done));
+        at.OffsetHigh = DWORD(quint64(offset + done) >> 32);
+        DWORD n = 0;
+        const DWORD chunk = DWORD(std::min<qsizetype>(length - done, 1 << 30));
+        if (!::ReadFile(handle(), into + done, chunk, &n, &at)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            return systemFailure(Kind::ReadFailed, m_path, lastError());
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+Status DataFile::append(QByteArrayView bytes) const {
+    // No one else has the file open, so its end is where the bytes go.
+    LARGE_INTEGER end{};
+    DWORD written = 0;
+    if (!::SetFilePointerEx(handle(), end, nullptr, FILE_END) ||
+        !::WriteFile(handle(), bytes.data(), DWORD(bytes.size()), &written, nullptr))
+        return systemFailure(Kind::WriteFailed, m_path, lastError());
+    if (qsizetype(written) != bytes.size())
+        return systemFailure(Kind::WriteFailed, m_path, ERROR_DISK_FULL);
+    return {};
+}
+
+Status DataFile::truncate(qint64 size) const {
+    // Wine fails to set a file to the size it has on a full disk.
+    LARGE_INTEGER at{};
+    if (::GetFileSizeEx(handle(), &at) && at.QuadPart == size)
+        return {};
+    at.QuadPart = size;
+    if (!::SetFilePointerEx(handle(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(handle()))
+        return systemFailure(Kind::WriteFailed, m_path, lastError());
+    return {};
+}
+
+Status DataFile::flush() const {
+    if (!::FlushFileBuffers(handle()))
+        return systemFailure(Kind::WriteFailed, m_path, lastError());
+    return {};
+}
+
+Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access access) {
+    const QFileInfo file(location.path);
+    const QString path = QDir::toNativeSeparators(file.absolutePath());
+    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return DataError{.kind = Kind::FolderMissing, .path = path};
+        return systemFailure(Kind::CannotOpenFolder, path, int(code));
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return systemFailure(Kind::CannotOpenFolder, path, ERROR_DIRECTORY);
+    return DataFolder(UniqueHandle(), path, file.fileName(), access);
+}
+
+QString DataFolder::filePath(const QString &name) const {
+    return m_path.endsWith(u'\\') ? m_path + name : m_path + u'\\' + name;
+}
+
+Result<DataFile> DataFolder::openDataFile(bool *created) const {
+    const QString path = filePath(m_fileName);
+    const bool append = m_access == Access::Append;
+    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return DataError{.kind = Kind::NotAFile, .path = path};
+
+    // Readers share with readers; an append shares with no one, and may delete the file it
+    // made if the append fails.
+    const DWORD access = append ? GENERIC_READ | GENERIC_WRITE | DELETE : GENERIC_READ;
+    const DWORD share = append ? 0 : FILE_SHARE_READ;
+    Opened opened = append ? openSharing(path, access, share, CREATE_NEW)
+                           : Opened{UniqueHandle(), ERROR_FILE_NOT_FOUND};
+    const bool made = opened.handle.valid();
+    if (!made && (!append || opened.error == ERROR_FILE_EXISTS))
+        opened = openSharing(path, access, share, OPEN_EXISTING);
+    UniqueHandle &file = opened.handle;
+    if (!file.valid()) {
+        const int code = int(opened.error);
+        if (code == ERROR_SHARING_VIOLATION)
+            return DataError{.kind = Kind::Busy, .path = path};
+        if (code == ERROR_FILE_NOT_FOUND)
+            return DataError{.kind = Kind::FileMissing, .path = path};
+        if (code == ERROR_PATH_NOT_FOUND)
+            return DataError{.kind = Kind::FolderMissing, .path = m_path};
+        return systemFailure(Kind::CannotOpen, path, code);
+    }
+    if (created)
+        *created = made;
+
+    LARGE_INTEGER size{};
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK)
+        return DataError{.kind = Kind::NotAFile, .path = path};
+    if (!::GetFileSizeEx(file.get(), &size))
+        return systemFailure(Kind::ReadFailed, path, lastError());
+    return DataFile(std::move(file), m_fileName, path, size.QuadPart);
+}
+
+Result<DataFile> DataFolder::createFile(const QString &name) const {
+    // Others may delete it by name while it is open, as remove() does.
+    const HANDLE file = ::CreateFileW(native(filePath(name)).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return systemFailure(Kind::CannotOpen, filePath(name), lastError());
+    return DataFile(UniqueHandle(file), name, filePath(name), 0);
+}
+
+bool DataFolder::contains(const QString &name) const {
+    return ::GetFileAttributesW(native(filePath(name)).c_str()) != INVALID_FILE_ATTRIBUTES ||
+           ::GetLastError() != ERROR_FILE_NOT_FOUND;
+}
+
+void DataFolder::remove(const QString &name) const {
+    ::DeleteFileW(native(filePath(name)).c_str());
+}
+
+void DataFolder::remove(const DataFile &created) const {
+    // The file is open and shared with no one: it goes when its handle is closed.
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    ::SetFileInformationByHandle(created.handle(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// NTFS and FAT write a new file's name with the file's own metadata; a folder cannot be
+// flushed on its own.
+Status DataFolder::flush() const {
+    return {};
+}
