@@ -76,7 +76,7 @@ private slots:
     void initTestCase() { applyJapaneseFonts(*qApp); }
 
     void init() {
-        path = dir.filePath(QStringLiteral("Tovrin.txt"));
+        path = QDir::toNativeSeparators(dir.filePath(QStringLiteral("Tovrin.txt")));
         QFile::remove(path);
         openWindow();
     }

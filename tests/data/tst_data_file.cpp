@@ -1,12 +1,19 @@
 #include "data_file.h"
+#include "data_folder.h"
 #include "test_support.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else // the faults made real with limits, mounts, modes and owners are POSIX's
 #include <array>
 #include <clocale>
 #include <csignal>
@@ -17,9 +24,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
+#endif
 
 using Kind = DataError::Kind;
 
@@ -66,46 +72,29 @@ bool inJapanese(QString message, QStringList places) {
     return true;
 }
 
+#ifdef Q_OS_WIN
+constexpr bool kFileSizeLimits = false;
+// Windows holds no process to a file size limit, nor an administrator past access rights.
+qint64 limitFileSize(qint64 bytes) {
+    return bytes;
+}
+bool setModeBitOverrides(bool) {
+    return true;
+}
+#else
+constexpr bool kFileSizeLimits = true;
+// The file size limit of this process, in bytes (-1: none); the old one.
+qint64 limitFileSize(qint64 bytes) {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t old = std::exchange(limit.rlim_cur, bytes < 0 ? RLIM_INFINITY : rlim_t(bytes));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    return old == RLIM_INFINITY ? -1 : qint64(old);
+}
+
 int modeOf(const QString &path) {
     struct stat info;
     return ::lstat(QFile::encodeName(path).constData(), &info) ? -1 : int(info.st_mode & 07777);
-}
-
-// Runs each job in a process of its own, all let go at once, and returns their exit statuses:
-// for an append, 0 if it added, else its error's kind + 1.
-QList<int> inProcesses(int count, const std::function<AppendResult(int)> &append) {
-    int gate[2];
-    if (::pipe(gate) != 0)
-        return {};
-    QList<pid_t> children;
-    for (int i = 0; i < count; ++i) {
-        if (const pid_t child = ::fork(); child != 0) {
-            children << child;
-            continue;
-        }
-        ::close(gate[1]);
-        char go;
-        (void)::read(gate[0], &go, 1); // returns once the parent closes its end
-        ::_exit(kindOf(append(i)) + 1);
-    }
-    ::close(gate[0]);
-    ::close(gate[1]);
-    QList<int> statuses;
-    for (const pid_t child : children) {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        statuses << (WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    }
-    return statuses;
-}
-
-// The file size limit of this process, in bytes; the old one.
-rlim_t limitFileSize(rlim_t bytes) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    std::swap(limit.rlim_cur, bytes);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    return bytes;
 }
 
 // Root reads and writes past mode bits; without these overrides this thread is held to them
@@ -120,23 +109,84 @@ bool setModeBitOverrides(bool on) {
         on ? caps[0].effective | (caps[0].permitted & overrides) : caps[0].effective & ~overrides;
     return ::syscall(SYS_capset, &header, caps.data()) == 0;
 }
+#endif
 
-// Appends the record in a child process and kills it once the file has started to grow, as a
-// crash or a power cut mid-write would; the file's bytes afterwards.
-QByteArray killWhileAppending(const QString &path, const JushoRecord &record) {
-    const qint64 before = QFileInfo(path).size();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        (void)AppendJushoRecord(record, {path});
-        ::_exit(0);
+// Holds the book as another copy of the program adding to it would.
+UniqueHandle holdAsAppending(const QString &path) {
+#ifdef Q_OS_WIN
+    return UniqueHandle(::CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(),
+                                      GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+#else
+    UniqueHandle folder(
+        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY));
+    ::flock(folder.get(), LOCK_EX);
+    return folder;
+#endif
+}
+
+// A copy of this program that appends one numbered record, with notes of a length of one
+// letter, once it is let go (its standard input ends), under a file size limit if given; it
+// exits with 0 if it added, else its error's kind + 1.
+struct Copy {
+    QString path;
+    int number = 1;
+    int notes = 0;
+    char letter = 'y';
+    qint64 sizeLimit = 0; // none
+    bool setAside = false;
+};
+
+QStringList argumentsOf(const Copy &copy) {
+    return {QStringLiteral("--append"), copy.path, QString::number(copy.number),
+            QString::number(copy.notes), QString(QLatin1Char(copy.letter)),
+            QString::number(copy.sizeLimit), QString::number(copy.setAside)};
+}
+
+int appendAsCopy(const QStringList &arguments) { // the program, "--append", then the above
+    reportFileSizeLimitAsError();
+    QStringList fields = numbered(arguments[3].toInt());
+    fields.last() = QString(arguments[4].toInt(), arguments[5][0]);
+    if (const qint64 limit = arguments[6].toLongLong())
+        limitFileSize(limit);
+    (void)std::getchar(); // returns once the test closes its end
+    return kindOf(AppendJushoRecord(jushoRecord(fields), {arguments[2]},
+                                    arguments[7] == u"1" ? IncompleteRecord::SetAside
+                                                         : IncompleteRecord::Refuse)) +
+           1;
+}
+
+// Starts the copies, lets them all go at once, and returns their exit statuses.
+QList<int> inProcesses(const QList<Copy> &copies) {
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (const Copy &copy : copies) {
+        running.push_back(std::make_unique<QProcess>());
+        running.back()->start(QCoreApplication::applicationFilePath(), argumentsOf(copy));
     }
-    struct stat info;
-    while (::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_size <= before &&
-           ::waitpid(child, nullptr, WNOHANG) == 0) {
+    for (const auto &process : running)
+        process->waitForStarted();
+    for (const auto &process : running)
+        process->closeWriteChannel();
+    QList<int> statuses;
+    for (const auto &process : running) {
+        process->waitForFinished(-1);
+        statuses << (process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1);
     }
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
-    return fileBytes(path);
+    return statuses;
+}
+
+// Appends the record in a copy and kills it once the file has started to grow, as a crash or
+// a power cut mid-write would; the file's bytes afterwards.
+QByteArray killWhileAppending(const Copy &copy) {
+    const qint64 before = QFileInfo(copy.path).size();
+    QProcess process;
+    process.start(QCoreApplication::applicationFilePath(), argumentsOf(copy));
+    process.closeWriteChannel();
+    QFileInfo file(copy.path);
+    while (process.state() != QProcess::NotRunning && file.size() <= before)
+        file.refresh();
+    process.kill();
+    process.waitForFinished(-1);
+    return fileBytes(copy.path);
 }
 
 } // namespace
@@ -149,19 +199,31 @@ class TestDataFile : public QObject {
     QTemporaryDir m_dir;
     QString m_path;
     int m_serial = 0;
-    QByteArray m_mounted; // a small tmpfs of a test's own
+    QString m_mounted; // a small tmpfs of a test's own
 
-    bool mount(const QString &folder, const char *options, unsigned long flags = 0) {
-        m_mounted = QFile::encodeName(folder);
-        return ::mount("tmpfs", m_mounted.constData(), "tmpfs", flags, options) == 0;
+#ifdef Q_OS_WIN
+    // Wine cannot mount: wine-run.sh maps a small tmpfs as a drive of its own when it can.
+    bool mount(QString &folder, const char *, unsigned long = 0) {
+        const QString drive = qEnvironmentVariable("PELLINOVA_SMALL_DRIVE");
+        folder = drive + QStringLiteral("/%1").arg(m_serial);
+        return !drive.isEmpty() && QDir().mkpath(m_mounted = folder);
     }
+    void unmount() { QDir(std::exchange(m_mounted, {})).removeRecursively(); }
+#else
+    bool mount(const QString &folder, const char *options, unsigned long flags = 0) {
+        m_mounted = folder;
+        return ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", flags, options) ==
+               0;
+    }
+    void unmount() { ::umount2(QFile::encodeName(std::exchange(m_mounted, {})), MNT_DETACH); }
+#endif
 
 private slots:
     void initTestCase() { reportFileSizeLimitAsError(); } // as the program does
     void init() { m_path = m_dir.filePath(QStringLiteral("Tovrin%1.txt").arg(++m_serial)); }
     void cleanup() {
         if (!m_mounted.isEmpty())
-            ::umount2(std::exchange(m_mounted, {}).constData(), MNT_DETACH);
+            unmount();
     }
 
     void appendsTheLineOrNothing_data() {
@@ -215,7 +277,11 @@ private slots:
         QTest::newRow("disk full, no data file yet") << int(Kind::DiskFull) << full;
         QTest::newRow("size limit hit mid-write") << int(Kind::FileSizeLimit) << limit;
         QTest::newRow("size limit, no room left") << int(Kind::FileSizeLimit) << limit;
-        QTest::newRow("read-only mount") << int(Kind::CannotOpen) << "読み取り専用";
+#ifdef Q_OS_WIN // a read-only file, as Windows has no read-only mounts of its own
+        QTest::newRow("read-only") << int(Kind::CannotOpen) << "アクセスが許可されていません";
+#else
+        QTest::newRow("read-only") << int(Kind::CannotOpen) << "読み取り専用";
+#endif
         QTest::newRow("read-only folder, no data file yet")
             << int(Kind::CannotOpen) << "アクセスが許可されていません";
         QTest::newRow("folder that cannot be opened")
@@ -225,46 +291,61 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, named);
         const QString fault = QTest::currentDataTag();
-        const QString folder = m_dir.filePath(QString::number(m_serial));
-        const QString path = folder + QStringLiteral("/Tovrin.txt");
+#ifdef Q_OS_WIN
+        if (fault.startsWith("size limit"))
+            QSKIP("Windows holds no process to a file size limit");
+        if (fault.contains("folder"))
+            QSKIP("Wine does not hold its programs to Windows' access control lists");
+#endif
+        QString folder = m_dir.filePath(QString::number(m_serial));
         QVERIFY(QDir().mkdir(folder));
         if (fault.startsWith("disk full") && !mount(folder, "size=64k"))
             QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
-        if (fault.startsWith("read-only mount") && !mount(folder, "size=1m"))
+#ifndef Q_OS_WIN
+        if (fault == "read-only" && !mount(folder, "size=1m"))
             QSKIP("mounting a tmpfs to make read-only needs root (CAP_SYS_ADMIN)");
+#endif
+        const QString path = folder + QStringLiteral("/Tovrin.txt");
         QVERIFY(fault.endsWith("yet") || writeFile(path, book(2)));
         QFile filler(folder + QStringLiteral("/filler"));
         QVERIFY(!fault.startsWith("disk full") ||
                 filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         while (filler.isOpen() && filler.write(QByteArray(1024, 'x')) == 1024) {
         }
-        QVERIFY(!fault.startsWith("read-only mount") ||
-                mount(folder, nullptr, MS_REMOUNT | MS_RDONLY));
+#ifdef Q_OS_WIN
+        QVERIFY(fault != "read-only" || QFile::setPermissions(path, QFile::ReadOwner));
+        if (QFile file(path); fault == "read-only" && file.open(QIODevice::Append))
+            QSKIP("Wine run by root writes to read-only files");
+#else
+        QVERIFY(fault != "read-only" || mount(folder, nullptr, MS_REMOUNT | MS_RDONLY));
         QVERIFY(!fault.startsWith("read-only folder") ||
                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(!fault.startsWith("folder that") || QFile::setPermissions(folder, {}));
+#endif
         const QByteArray before = fileBytes(path);
 
         QStringList person = numbered(1);
         person.last() = QString(8192, u'メ'); // more than a full disk has room for in its last page
-        const rlim_t saved = fault.startsWith("size limit")
+        const qint64 saved = fault.startsWith("size limit")
                                  ? limitFileSize(before.size() + (fault.endsWith("left") ? 0 : 10))
-                                 : limitFileSize(RLIM_INFINITY);
+                                 : limitFileSize(-1);
         const bool heldToModes = setModeBitOverrides(false);
         const AppendResult added = AppendJushoRecord(jushoRecord(person), {path});
         setModeBitOverrides(true);
         limitFileSize(saved);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         if (fault.contains("folder") && !heldToModes)
             QSKIP("cannot drop root's access override for this thread");
         QCOMPARE(kindOf(added), kind);
         const QString message = added.error().message();
         const QString where = kind == int(Kind::CannotOpenFolder)
-                                  ? QStringLiteral("フォルダー：") + folder
-                                  : QStringLiteral("ファイル：") + path;
+                                  ? QStringLiteral("フォルダー：") + QDir::toNativeSeparators(folder)
+                                  : QStringLiteral("ファイル：") + QDir::toNativeSeparators(path);
         for (const QString &part : {named, where})
             QVERIFY2(message.contains(part), qPrintable(message));
-        QVERIFY2(inJapanese(message, {path, folder}), qPrintable(message));
+        QVERIFY2(inJapanese(message, {QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder)}),
+                 qPrintable(message));
         QCOMPARE(fileBytes(path), before);
     }
 
@@ -284,8 +365,6 @@ private slots:
         QTest::newRow("none yet, XDG_DATA_HOME relative") << "relative" << -1 << "";
         QTest::newRow("open to others") << "open" << -1 << "";
         QTest::newRow("a pipe") << "pipe" << int(Kind::NotAFile) << file;
-        QTest::newRow("a sparse giant") << "giant" << int(Kind::FileTooBig) << file;
-        QTest::newRow("another copy at work") << "busy" << int(Kind::Busy) << file;
         QTest::newRow("leased by another program, LC_ALL=C")
             << "leased" << int(Kind::CannotOpen) << file;
         QTest::newRow("folder of another user") << "others folder" << int(Kind::NotYours) << folder;
@@ -299,7 +378,37 @@ private slots:
         QTest::newRow("folder on the way open to others")
             << "parent open" << int(Kind::OpenToOthers) << share;
     }
+    // What is no book, on every platform: Open and Add both refuse it, name the file in
+    // Japanese and leave it as it was.
+    void refusesWhatIsNoBook_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("a sparse giant") << int(Kind::FileTooBig);
+        QTest::newRow("a folder") << int(Kind::NotAFile);
+        QTest::newRow("another copy at work") << int(Kind::Busy);
+    }
+    void refusesWhatIsNoBook() {
+        QFETCH(int, kind);
+        const QString what = QTest::currentDataTag();
+        QVERIFY(what == "a folder" ? QDir().mkdir(m_path) : writeFile(m_path, kLine));
+        QVERIFY(!what.endsWith("giant") || QFile::resize(m_path, qint64(2) << 30));
+        const qint64 size = QFileInfo(m_path).size();
+        const UniqueHandle held = what.endsWith("work") ? holdAsAppending(m_path) : UniqueHandle();
+        JushoTable table;
+        const LoadResult loaded = LoadJushoTable(table, {m_path});
+        const AppendResult added = AppendJushoRecord(jushoRecord(numbered(1)), {m_path});
+        QCOMPARE(kindOf(loaded.error), kind);
+        QCOMPARE(kindOf(added), kind);
+        const QString path = QDir::toNativeSeparators(m_path);
+        for (const QString &message : {loaded.error->message(), added.error().message()})
+            QVERIFY2(message.contains(path) && inJapanese(message, {path}), qPrintable(message));
+        QCOMPARE(QFileInfo(m_path).size(), size);
+    }
+
     void folderAndFile() {
+#ifdef Q_OS_WIN
+        QSKIP("owners, modes, pipes, leases and XDG_DATA_HOME are POSIX's: on Windows, who may "
+              "reach the book is for its access control lists to say");
+#else
         QFETCH(QString, setUp);
         QFETCH(int, kind);
         QFETCH(QString, named);
@@ -329,10 +438,7 @@ private slots:
             QVERIFY(QDir().rename(share, home.filePath("elsewhere")));
             QVERIFY(QFile::link(home.filePath("elsewhere"), share));
         }
-        QVERIFY(setUp != "giant" || QFile::resize(path, qint64(2) << 30));
         QVERIFY(setUp != "parent open" || ::chmod(QFile::encodeName(share).constData(), 0777) == 0);
-        const int lock = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-        QVERIFY(setUp != "busy" || ::flock(lock, LOCK_EX) == 0);
         const int leased =
             setUp == "leased" ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
         if (leased >= 0) {
@@ -350,7 +456,6 @@ private slots:
         JushoTable table;
         const LoadResult loaded = LoadJushoTable(table, location);
         const AppendResult added = AppendJushoRecord(jushoRecord(numbered(1)), location);
-        ::close(lock);
         if (leased >= 0) {
             ::fcntl(leased, F_SETLEASE, F_UNLCK);
             ::close(leased);
@@ -371,6 +476,7 @@ private slots:
         QCOMPARE(modeOf(folder), 0700);
         QCOMPARE(modeOf(path), 0600);
         QCOMPARE(LoadJushoTable(table, location).count, fresh ? 1 : 2);
+    #endif
     }
 
     // Copies of the program in processes of their own, pressing Add at once.
@@ -386,13 +492,15 @@ private slots:
         QFETCH(int, records);
         QFETCH(int, copies);
         QFETCH(bool, firstFails);
+        if (firstFails && !kFileSizeLimits)
+            QSKIP("Windows holds no process to a file size limit");
         QVERIFY(writeFile(m_path, book(records)));
-        const qint64 size = QFileInfo(m_path).size();
-        const QList<int> outcomes = inProcesses(copies, [&](int copy) {
-            if (firstFails && copy == 0)
-                limitFileSize(size + 10);
-            return AppendJushoRecord(jushoRecord(numbered(1000 + copy)), {m_path});
-        });
+        QList<Copy> starting;
+        for (int copy = 0; copy < copies; ++copy)
+            starting << Copy{.path = m_path, .number = 1000 + copy};
+        if (firstFails)
+            starting[0].sizeLimit = QFileInfo(m_path).size() + 10;
+        const QList<int> outcomes = inProcesses(starting);
         // Exactly one adds, what it added is there, and nothing else was written.
         QCOMPARE(outcomes.count(0), 1);
         QVERIFY(!firstFails || outcomes[0] == int(Kind::FileSizeLimit) + 1);
@@ -414,12 +522,16 @@ private slots:
         QFETCH(int, limit);
         QFETCH(int, note);
         QFETCH(int, kind);
-        QStringList killed = numbered(3);
-        killed.last() = QString(12 << 20, 'x');
+        if (limit && !kFileSizeLimits)
+            QSKIP("Windows holds no process to a file size limit");
         QByteArray cut;
+#ifdef Q_OS_WIN // Wine lets a write finish before a kill lands: the cut is made by hand
+        QVERIFY(writeFile(m_path, book(2) + shiftJisLines({numbered(3)}).left(30) + "xx"));
+        cut = fileBytes(m_path);
+#endif
         for (int attempt = 0; attempt < 20 && !cut.endsWith('x'); ++attempt) {
             QVERIFY(writeFile(m_path, book(2)));
-            cut = killWhileAppending(m_path, jushoRecord(killed));
+            cut = killWhileAppending({.path = m_path, .number = 3, .notes = 12 << 20, .letter = 'x'});
         }
         QVERIFY2(cut.endsWith('x'), "no kill landed while the line was written");
         JushoTable table;
@@ -432,14 +544,12 @@ private slots:
         const JushoRecord record = jushoRecord(fields);
         QCOMPARE(kindOf(AppendJushoRecord(record, {m_path})), int(Kind::LastRecordIncomplete));
         QCOMPARE(fileBytes(m_path), cut);
-        const int repaired =
-            inProcesses(1,
-                        [&](int) { // the limit stays with that process
-                            if (limit)
-                                limitFileSize(limit > 0 ? limit : cut.size());
-                            return AppendJushoRecord(record, {m_path}, IncompleteRecord::SetAside);
-                        })
-                .value(0);
+        const int repaired = inProcesses({{.path = m_path,
+                                           .number = 4,
+                                           .notes = note,
+                                           .sizeLimit = limit > 0 ? limit : -limit * cut.size(),
+                                           .setAside = true}})
+                                 .value(0);
         QCOMPARE(repaired - 1, kind);
 
         const QStringList aside =
@@ -448,10 +558,19 @@ private slots:
         QCOMPARE(fileBytes(m_path), kind < 0 ? book(2) + shiftJisLines({fields}) : cut);
         if (kind < 0) {
             QCOMPARE(fileBytes(m_dir.filePath(aside.first())), cut.mid(book(2).size()));
+#ifndef Q_OS_WIN
             QCOMPARE(modeOf(m_dir.filePath(aside.first())), 0600);
+#endif
         }
     }
 };
 
-QTEST_GUILESS_MAIN(TestDataFile)
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    if (app.arguments().value(1) == u"--append")
+        return appendAsCopy(app.arguments());
+    TestDataFile test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_data_file.moc"

@@ -204,7 +204,7 @@ private slots:
         QVERIFY(m_window->isVisible());
     }
 
-    // Each launch target is a script that logs how many arguments it got and which it is; a
+    // Each launch target is a stand-in that logs how many arguments it got and which it is; a
     // press starts its own program once, without waiting, or names the one that is missing.
     void launch_data() {
         QTest::addColumn<int>("button");
@@ -218,12 +218,13 @@ private slots:
         QFETCH(int, presses);
         QFETCH(QStringList, started);
         const QString log = m_dir->filePath(QStringLiteral("started.log"));
+        qputenv("PELLINOVA_STAND_IN_LOG", QFile::encodeName(log));
         LauncherTable table = defaultLaunchers();
+        const QString suffix = QFileInfo(QStringLiteral(STAND_IN)).suffix(); // "exe" on Windows
         for (int i = 0; i < 3; ++i) {
-            table[i].program = m_dir->filePath(QStringLiteral("target %1").arg(i + 1));
-            const QString script = QStringLiteral("#!/bin/sh\necho \"$# %1\" >> '%2'\n");
-            QVERIFY(writeFile(table[i].program, script.arg(i + 1).arg(log).toUtf8()));
-            QVERIFY(QFile::setPermissions(table[i].program, QFile::ReadOwner | QFile::ExeOwner));
+            table[i].program = m_dir->filePath(QStringLiteral("target %1").arg(i + 1) +
+                                               (suffix.isEmpty() ? QString() : u'.' + suffix));
+            QVERIFY(QFile::copy(QStringLiteral(STAND_IN), table[i].program));
         }
         const bool missing = started.first() != QStringLiteral("0 %1").arg(button);
         if (missing)

@@ -9,6 +9,9 @@
 #include <QTimer>
 
 #include <functional>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 // A file's bytes, or "(none)" when it cannot be read, so that a missing file and an empty
 // one compare differently.
@@ -28,7 +31,17 @@ inline QByteArray shiftJisLines(const QList<QStringList> &records) {
     QString text;
     for (const QStringList &fields : records)
         text += u'"' + fields.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
+#ifdef Q_OS_WIN // Qt for Windows converts through ICU only when built with it
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    QByteArray bytes(::WideCharToMultiByte(932, 0, wide, int(text.size()), nullptr, 0, nullptr,
+                                           nullptr),
+                     Qt::Uninitialized);
+    ::WideCharToMultiByte(932, 0, wide, int(text.size()), bytes.data(), int(bytes.size()), nullptr,
+                          nullptr);
+    return bytes;
+#else
     return QStringEncoder("windows-31j").encode(text);
+#endif
 }
 
 struct ShownMessage {
