@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then either starts Pellinova or runs every test.
 #   ./setup.sh start   build and start the program
-#   ./setup.sh test    build and run the whole test suite (also under ASan and UBSan) and
-#                      fuzz the data file's reader and writer for a minute
+#   ./setup.sh test    build and run the whole test suite (also under ASan and UBSan), fuzz
+#                      the data file's reader and writer for a minute, then cross-build for
+#                      Windows and run the tests and the program under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk xdg-utils)
 TEST_PACKAGES=(xvfb x11-utils x11-apps imagemagick clang libclang-rt-14-dev
                desktop-file-utils appstream dpkg-dev file libx11-dev xdotool fakeroot
-               python3 dbus at-spi2-core python3-pyatspi weston qt6-wayland)
+               python3 dbus at-spi2-core python3-pyatspi weston qt6-wayland
+               g++-mingw-w64-x86-64-posix wine wine64 xclip python3-pefile)
 
 install_missing() {
     local missing=() package
@@ -46,7 +48,8 @@ test)
     cmake --build build-fuzz -j"$(nproc)"
     (cd build-fuzz && ctest --output-on-failure -j"$(nproc)")
     build build-test -DPELLINOVA_WERROR=ON
-    cd build-test && ctest --output-on-failure -j"$(nproc)"
+    (cd build-test && ctest --output-on-failure -j"$(nproc)")
+    tools/windows/test.sh
     ;;
 *)
     echo "usage: $0 start|test" >&2

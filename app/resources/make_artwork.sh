@@ -6,11 +6,12 @@
 #   icon-{48,64,128,256}.png   the same design for large and high-DPI uses
 #   pellinova.ico              the Windows executable's icon
 # icon.svg is the hand-drawn original of the icon; everything else is made from it or from an
-# installed font. Needs ImageMagick (convert), librsvg2-bin (rsvg-convert) and fontconfig.
+# installed font. Needs ImageMagick (convert), librsvg2-bin (rsvg-convert), icoutils (icotool)
+# and fontconfig.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-for tool in convert rsvg-convert fc-match; do
+for tool in convert rsvg-convert icotool fc-match; do
     command -v "$tool" >/dev/null || {
         echo "make_artwork.sh: $tool is missing" >&2
         exit 1
@@ -134,5 +135,7 @@ convert \( "$work/icon-32.png" -background "${palette[0]}" -alpha remove \
     -alpha off -compose CopyOpacity -composite \
     -strip -define png:bit-depth=4 -define png:color-type=3 PNG8:icon.png
 
-convert "$work/icon-16.png" icon.png "$work/icon-48.png" "$work/icon-256.png" \
-    -strip pellinova.ico
+# icotool stores each picture in as few bits as hold it, so the 32 px one stays 16 colours for
+# Explorer and the title bar (ImageMagick would make it 32-bit); the 256 px one as PNG.
+icotool -c -o pellinova.ico "$work/icon-16.png" icon.png "$work/icon-48.png" \
+    -r "$work/icon-256.png"

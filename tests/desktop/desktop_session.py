@@ -3,15 +3,18 @@
 checks what only a real session shows. Exits 0 on success, 77 (skip) where a tool is missing.
   desktop_session.py atspi PROGRAM    what a screen reader finds through the AT-SPI bus
   desktop_session.py wayland PROGRAM  the program as a Wayland client of weston, whose frames
-                                      are asked to maximize, to move and to resize"""
+                                      are asked to maximize, to move and to resize
+  desktop_session.py wine PROGRAM.exe the Windows build under Wine, in wine-run.sh's session:
+                                      Open, Add and End on the data file in the Wine prefix"""
 import ctypes, glob, importlib.util, os, re, shutil, subprocess, sys, tempfile, time
 
 mode, program = sys.argv[1], sys.argv[2]
 needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
-          "wayland": ["Xvfb", "weston", "xdotool", "import"]}[mode]
+          "wayland": ["Xvfb", "weston", "xdotool", "import"], "wine": ["wine", "xdotool", "xclip"]}[mode]
 missing = [tool for tool in needed if not shutil.which(tool)] + {
     "atspi": [] if importlib.util.find_spec("pyatspi") else ["python3-pyatspi"],
-    "wayland": [] if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*") else ["qt6-wayland"]}[mode]
+    "wayland": [] if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*") else ["qt6-wayland"],
+    "wine": []}[mode]
 if missing:
     print("SKIP: not installed:", *missing)
     sys.exit(77)
@@ -189,13 +192,72 @@ def compositor():
     assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
 
 
+def windows():
+    # Wine draws no frames without a window manager: each window is an X window the size of its
+    # client area, found by its title. Keys are sent to a window; what a field holds, and what
+    # a message box says, come back through the clipboard (Ctrl+C), which Wine shares with X.
+    folder = os.path.join(os.environ["WINEPREFIX"], "drive_c", "Program Files", "Pellinova")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    line = lambda name, address, notes="": ('"%s","%s",";",";",";",";","","%s"\r\n' % (
+        name, address, notes)).encode("cp932")
+    book, before = os.path.join(folder, "Tovrin.txt"), line("山田", "東京") + line("佐藤", "大阪")
+    with open(book, "wb") as file:
+        file.write(before)
+    shown = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                          "^%s$" % title], capture_output=True, text=True).stdout.split()
+    pasted = lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"],
+                                    capture_output=True).stdout.decode(errors="replace")
+
+    def copied(window, text, what):  # Ctrl+A, Ctrl+C in the window's focused field
+        seen = [None]
+        try:
+            wait(lambda: xdotool("key", "--window", window, "ctrl+a", "ctrl+c") or
+                 seen.append(pasted()) or seen[-1] == text, what, 10)
+        except AssertionError:
+            raise AssertionError("%s: %r, not %r" % (what, seen[-1], text))
+
+    app = start("wine", program, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        main = wait(lambda: shown("Pellinova Ver1.21"), "address list window")[0]
+        xdotool("mousemove", "--window", main, 464, 284, "click", 1)  # 開く
+        xdotool("mousemove", "--window", main, 300, 138, "click", 1)  # the name list's field
+        xdotool("key", "--window", main, "Down", "Down")  # the blank item, then the first name
+        copied(main, "山田", "the first name listed")
+        xdotool("key", "--window", main, "Down")
+        copied(main, "佐藤", "the second name listed")
+        xdotool("mousemove", "--window", main, 464, 348, "click", 1)  # 登録
+        title = "Pellinova Ver1.21　登録ウィンドウ"
+        dialog = wait(lambda: shown(title), "registration window")[0]
+        xdotool("mousemove", "--window", dialog, 116, 137, "click", 1)  # 名前
+        xdotool("type", "--window", dialog, "suzuki")  # lower case: sent keys carry no Shift
+        copied(dialog, "suzuki", "the name typed")
+        xdotool("mousemove", "--window", dialog, 224, 132, "click", 1)  # 追加
+        added = before + line("suzuki", "", "・" * 10 + "補足情報" + "・" * 12 + "\r\n")  # the guide
+        try:
+            wait(lambda: open(book, "rb").read() == added, "the added line", 10)
+        except AssertionError:
+            raise AssertionError("the added line: %r was added" % open(book, "rb").read()[len(before):])
+        xdotool("mousemove", "--window", dialog, 432, 132, "click", 1)  # its 終了
+        wait(lambda: not shown(title), "registration window closed")
+        xdotool("mousemove", "--window", main, 464, 316, "click", 1)  # 終了
+        assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
+    except AssertionError as failure:
+        box = shown("Pellinova")
+        if box:  # a message box's Ctrl+C copies its title, text and buttons
+            xdotool("key", "--window", box[0], "ctrl+c")
+            text = wait(lambda: (lambda text: "\nPellinova\n" in text and text)(pasted()), "copy")
+            raise AssertionError("%s: a message box says:\n%s" % (str(failure).split(":")[0], text))
+        raise
+
+
 def xdotool(*arguments):
     subprocess.run(["xdotool", *map(str, arguments)], check=True)
 
 
 ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER: the bus helpers come back to be reaped
 try:
-    {"atspi": screen_reader, "wayland": compositor}[mode]()
+    {"atspi": screen_reader, "wayland": compositor, "wine": windows}[mode]()
     print("PASS:", mode)
 except AssertionError as failure:
     print("FAIL:", mode, failure)
