@@ -11,10 +11,10 @@ using Kind = DataError::Kind;
 
 // The whole file from its start; never more than an address book can hold, however large
 // the file is or grows while it is read.
-Result<QByteArray> readWhole(const DataFile &file, const QString &path) {
+Result<QByteArray> readWhole(const DataFile &file) {
     const qint64 size = file.sizeWhenOpened();
     const auto tooBig = [&](qint64 bytes) {
-        return DataError{.kind = Kind::FileTooBig, .path = path, .bytes = bytes};
+        return DataError{.kind = Kind::FileTooBig, .path = file.path(), .bytes = bytes};
     };
     if (size > kMaxDataFileBytes)
         return tooBig(size);
@@ -80,7 +80,7 @@ Result<QByteArray> readDataFile(const DataFileLocation &location) {
     const auto file = folder.value().openDataFile();
     if (!file.ok())
         return file.error();
-    return readWhole(file.value(), location.path);
+    return readWhole(file.value());
 }
 
 AppendResult appendToDataFile(const DataFileLocation &location,
@@ -100,7 +100,7 @@ AppendResult appendToDataFile(const DataFileLocation &location,
         return error;
     };
 
-    const auto existing = readWhole(file, location.path);
+    const auto existing = readWhole(file);
     if (!existing.ok())
         return refuse(existing.error());
     const QByteArray &before = existing.value();

@@ -11,6 +11,10 @@ enum class FolderCreation {
 struct DataFileLocation {
     QString path;
     FolderCreation folders = FolderCreation::MustExist;
+    // Windows: where the user's own copy is kept when the file's folder is not the user's to
+    // write (under C:\Program Files), as Windows itself kept it for earlier versions; read
+    // whenever it exists. Empty: none.
+    QString userCopy = {};
 };
 
 // The one fixed place of the data file on this platform.

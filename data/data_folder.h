@@ -50,6 +50,7 @@ public:
         , m_size(size) {}
 
     const QString &name() const { return m_name; } // in its folder
+    const QString &path() const { return m_path; }
     NativeHandle handle() const { return m_handle.get(); }
     // Its size when it was opened: what it is read in one pass at, if it has not grown.
     qint64 sizeWhenOpened() const { return m_size; }
@@ -77,7 +78,8 @@ public:
 
     // Opens the folder of the data file, checking that no one but the user could have put it
     // or anything on the way there. For an append, the program's own folder is made when
-    // missing. A folder that is not there is FolderMissing.
+    // missing. A folder that is not there is FolderMissing. Where the location has a user's
+    // copy, the folder is that of the file really read or appended to.
     static Result<DataFolder> open(const DataFileLocation &location, Access access);
 
     const QString &path() const { return m_path; }

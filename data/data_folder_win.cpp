@@ -1,3 +1,4 @@
+#include "data_file_io.h"
 #include "data_folder.h"
 #include "system_error.h"
 
@@ -50,6 +51,76 @@ Opened openSharing(const QString &path, DWORD access, DWORD share, DWORD disposi
             return {UniqueHandle(), error};
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+
+bool exists(const QString &path) {
+    return ::GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Whether the user may add to the file, or make it where it is missing.
+bool mayWrite(const QString &path) {
+    const std::wstring name = native(path);
+    HANDLE file = ::CreateFileW(name.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_NOT_FOUND)
+        file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ::GetLastError() != ERROR_ACCESS_DENIED;
+    ::CloseHandle(file);
+    return true;
+}
+
+// Makes the user's copy from the file, as Windows did at an earlier version's first write:
+// whole and on the disk under a passing name first, then under its own, unless another copy of
+// the program made it meanwhile. Nothing else is changed if a step fails.
+Status copyForUser(const QString &from, const QString &copy) {
+    const QString folder = QFileInfo(copy).absolutePath();
+    if (!QDir().mkpath(folder))
+        return systemFailure(Kind::CannotCreateFolder, QDir::toNativeSeparators(folder),
+                             lastError());
+    const DataFileLocation source{from};
+    auto bytes = readDataFile(source);
+    if (!bytes.ok())
+        return bytes.error().kind == Kind::FileMissing ? Status() : Status(bytes.error());
+    const QString passing = copy + QStringLiteral(".new");
+    const QString shown = QDir::toNativeSeparators(copy);
+    const HANDLE made = ::CreateFileW(native(passing).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (made == INVALID_HANDLE_VALUE)
+        return systemFailure(Kind::CannotOpen, shown, lastError());
+    UniqueHandle file(made);
+    DWORD written = 0;
+    const bool whole = ::WriteFile(file.get(), bytes.value().constData(),
+                                   DWORD(bytes.value().size()), &written, nullptr) &&
+                       qsizetype(written) == bytes.value().size() &&
+                       ::FlushFileBuffers(file.get());
+    const int code = whole ? 0 : lastError();
+    file.reset();
+    if (!whole || (!::MoveFileExW(native(passing).c_str(), native(copy).c_str(),
+                                  MOVEFILE_WRITE_THROUGH) &&
+                   ::GetLastError() != ERROR_ALREADY_EXISTS &&
+                   ::GetLastError() != ERROR_FILE_EXISTS)) {
+        const int why = whole ? lastError() : code;
+        ::DeleteFileW(native(passing).c_str());
+        return systemFailure(Kind::WriteFailed, shown, why);
+    }
+    ::DeleteFileW(native(passing).c_str()); // when the other copy's was kept
+    return {};
+}
+
+// The file read or appended to: the user's copy wherever it exists; else the file itself,
+// when the user may write it or only reads; else the user's copy, made from the file first.
+Result<QString> fileToUse(const DataFileLocation &location, DataFolder::Access access) {
+    if (location.userCopy.isEmpty() || exists(location.userCopy))
+        return location.userCopy.isEmpty() ? location.path : location.userCopy;
+    if (access == DataFolder::Access::Read || mayWrite(location.path))
+        return location.path;
+    if (Status copied = copyForUser(location.path, location.userCopy); !copied.ok())
+        return copied.error();
+    return location.userCopy;
 }
 
 } // namespace
@@ -112,7 +183,10 @@ Status DataFile::flush() const {
 }
 
 Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access access) {
-    const QFileInfo file(location.path);
+    auto chosen = fileToUse(location, access);
+    if (!chosen.ok())
+        return chosen.error();
+    const QFileInfo file(chosen.value());
     const QString path = QDir::toNativeSeparators(file.absolutePath());
     const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {

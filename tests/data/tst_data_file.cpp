@@ -124,6 +124,22 @@ UniqueHandle holdAsAppending(const QString &path) {
 #endif
 }
 
+#ifdef Q_OS_WIN
+// Closes the folder and the book in it to the user, or opens them again. Wine keeps no access
+// lists: it goes by mode bits, set here with Linux's own chmod, which Wine starts like any
+// program but cannot wait for. False if the folder stays writable (as it does to root).
+bool setClosed(const QString &folder, bool closed) {
+    QProcess::startDetached(QStringLiteral("/bin/chmod"),
+                            {closed ? "a-w" : "u+w", ".", "Tovrin.txt"}, folder);
+    return QTest::qWaitFor([&] {
+        QFile probe(folder + QStringLiteral("/probe"));
+        const bool writable = probe.open(QIODevice::WriteOnly);
+        probe.remove();
+        return writable != closed;
+    }, 5000);
+}
+#endif
+
 // A copy of this program that appends one numbered record, with notes of a length of one
 // letter, once it is let go (its standard input ends), under a file size limit if given; it
 // exits with 0 if it added, else its error's kind + 1.
@@ -477,6 +493,53 @@ private slots:
         QCOMPARE(modeOf(path), 0600);
         QCOMPARE(LoadJushoTable(table, location).count, fresh ? 1 : 2);
     #endif
+    }
+
+    // Windows: the book where earlier versions left it. The user's copy (VirtualStore) is read
+    // whenever it exists, and added to where the program's folder is not the user's to write,
+    // made first from the book there; the book there is then left as it is.
+    void userCopy_data() {
+        QTest::addColumn<bool>("book");   // at the program's path
+        QTest::addColumn<bool>("copy");   // the user's copy of it
+        QTest::addColumn<bool>("closed"); // the program's folder to the user
+        QTest::newRow("open folder") << true << false << false;
+        QTest::newRow("open folder, copy") << true << true << false;
+        QTest::newRow("closed folder") << true << false << true;
+        QTest::newRow("closed folder, copy") << true << true << true;
+        QTest::newRow("closed folder, no book") << false << false << true;
+    }
+    void userCopy() {
+#ifndef Q_OS_WIN
+        QSKIP("only Windows keeps a user's own copy of what is under C:\\Program Files");
+#else
+        QFETCH(bool, book);
+        QFETCH(bool, copy);
+        QFETCH(bool, closed);
+        const QString folder = m_dir.filePath(QStringLiteral("Program %1").arg(m_serial));
+        const QString copies = m_dir.filePath(QStringLiteral("VirtualStore %1").arg(m_serial));
+        const DataFileLocation location{folder + QStringLiteral("/Tovrin.txt"),
+                                        FolderCreation::MustExist,
+                                        copies + QStringLiteral("/Tovrin.txt")};
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(!book || writeFile(location.path, ::book(2)));
+        QVERIFY(!copy || (QDir().mkpath(copies) && writeFile(location.userCopy, ::book(3))));
+        if (closed && !setClosed(folder, true))
+            QSKIP("the folder cannot be closed to this user: Wine run by root writes anywhere");
+        const QByteArray atProgram = fileBytes(location.path);
+        const QByteArray shown = copy ? ::book(3) : book ? ::book(2) : QByteArray();
+
+        JushoTable table;
+        const LoadResult loaded = LoadJushoTable(table, location);
+        const AppendResult added = AppendJushoRecord(jushoRecord(numbered(9)), location);
+        if (closed)
+            setClosed(folder, false);
+        QCOMPARE(loaded.count, copy ? 3 : book ? 2 : 0);
+        QCOMPARE(kindOf(added), -1);
+        const bool toCopy = copy || closed;
+        QCOMPARE(fileBytes(location.path), toCopy ? atProgram : atProgram + ::book(1, 9));
+        QCOMPARE(fileBytes(location.userCopy),
+                 toCopy ? shown + ::book(1, 9) : QByteArray("(none)"));
+#endif
     }
 
     // Copies of the program in processes of their own, pressing Add at once.
