@@ -10,3 +10,8 @@ LauncherTable defaultLaunchers() {
         {QStringLiteral("ICQ"), kMessenger, QStringLiteral("/usr/bin/pidgin")},
     }};
 }
+
+// The launchers' own programs are the desktop's defaults already.
+QString defaultProgramFor(const QString &) {
+    return {};
+}
