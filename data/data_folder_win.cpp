@@ -123,6 +123,26 @@ Result<QString> fileToUse(const DataFileLocation &location, DataFolder::Access a
     return location.userCopy;
 }
 
+// Why the data file could not be opened, looking closer only once it has failed.
+DataError whyNotOpened(const QString &path, int code) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
+    if (code == ERROR_SHARING_VIOLATION)
+        return DataError{.kind = Kind::Busy, .path = path};
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return DataError{.kind = Kind::NotAFile, .path = path};
+    if (code == ERROR_FILE_NOT_FOUND)
+        return DataError{.kind = Kind::FileMissing, .path = path};
+    if (code == ERROR_PATH_NOT_FOUND) {
+        const DWORD above = ::GetFileAttributesW(native(folder).c_str());
+        if (above != INVALID_FILE_ATTRIBUTES && !(above & FILE_ATTRIBUTE_DIRECTORY))
+            return systemFailure(Kind::CannotOpenFolder, QDir::toNativeSeparators(folder),
+                                 ERROR_DIRECTORY);
+        return DataError{.kind = Kind::FolderMissing, .path = QDir::toNativeSeparators(folder)};
+    }
+    return systemFailure(Kind::CannotOpen, path, code);
+}
+
 } // namespace
 
 void reportFileSizeLimitAsError() {} // Windows has no signal for it: a write just fails
@@ -146,9 +166,9 @@ Result<qsizetype> DataFile::read(qint64 offset, char *into, qsizetype length) co
                 break;
             return systemFailure(Kind::ReadFailed, m_path, lastError());
         }
-        if (n == 0)
-            break;
         done += n;
+        if (n < chunk) // the end of the file
+            break;
     }
     return done;
 }
@@ -186,18 +206,10 @@ Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access acc
     auto chosen = fileToUse(location, access);
     if (!chosen.ok())
         return chosen.error();
+    // The folder is checked when the file is opened in it.
     const QFileInfo file(chosen.value());
-    const QString path = QDir::toNativeSeparators(file.absolutePath());
-    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD code = ::GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return DataError{.kind = Kind::FolderMissing, .path = path};
-        return systemFailure(Kind::CannotOpenFolder, path, int(code));
-    }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return systemFailure(Kind::CannotOpenFolder, path, ERROR_DIRECTORY);
-    return DataFolder(UniqueHandle(), path, file.fileName(), access);
+    return DataFolder(UniqueHandle(), QDir::toNativeSeparators(file.absolutePath()),
+                      file.fileName(), access);
 }
 
 QString DataFolder::filePath(const QString &name) const {
@@ -207,39 +219,28 @@ QString DataFolder::filePath(const QString &name) const {
 Result<DataFile> DataFolder::openDataFile(bool *created) const {
     const QString path = filePath(m_fileName);
     const bool append = m_access == Access::Append;
-    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return DataError{.kind = Kind::NotAFile, .path = path};
 
     // Readers share with readers; an append shares with no one, and may delete the file it
     // made if the append fails.
     const DWORD access = append ? GENERIC_READ | GENERIC_WRITE | DELETE : GENERIC_READ;
     const DWORD share = append ? 0 : FILE_SHARE_READ;
     Opened opened = append ? openSharing(path, access, share, CREATE_NEW)
-                           : Opened{UniqueHandle(), ERROR_FILE_NOT_FOUND};
+                           : Opened{UniqueHandle(), ERROR_FILE_EXISTS};
     const bool made = opened.handle.valid();
-    if (!made && (!append || opened.error == ERROR_FILE_EXISTS))
+    if (!made && opened.error == ERROR_FILE_EXISTS)
         opened = openSharing(path, access, share, OPEN_EXISTING);
     UniqueHandle &file = opened.handle;
-    if (!file.valid()) {
-        const int code = int(opened.error);
-        if (code == ERROR_SHARING_VIOLATION)
-            return DataError{.kind = Kind::Busy, .path = path};
-        if (code == ERROR_FILE_NOT_FOUND)
-            return DataError{.kind = Kind::FileMissing, .path = path};
-        if (code == ERROR_PATH_NOT_FOUND)
-            return DataError{.kind = Kind::FolderMissing, .path = m_path};
-        return systemFailure(Kind::CannotOpen, path, code);
-    }
+    if (!file.valid())
+        return whyNotOpened(path, int(opened.error));
     if (created)
         *created = made;
 
-    LARGE_INTEGER size{};
-    if (::GetFileType(file.get()) != FILE_TYPE_DISK)
-        return DataError{.kind = Kind::NotAFile, .path = path};
-    if (!::GetFileSizeEx(file.get(), &size))
+    FILE_STANDARD_INFO info{};
+    if (!::GetFileInformationByHandleEx(file.get(), FileStandardInfo, &info, sizeof info))
         return systemFailure(Kind::ReadFailed, path, lastError());
-    return DataFile(std::move(file), m_fileName, path, size.QuadPart);
+    if (info.Directory)
+        return DataError{.kind = Kind::NotAFile, .path = path};
+    return DataFile(std::move(file), m_fileName, path, info.EndOfFile.QuadPart);
 }
 
 Result<DataFile> DataFolder::createFile(const QString &name) const {

@@ -9,6 +9,7 @@
 //    and the peak memory of a process that does only that.
 // Medians are printed with their goals.
 
+#include "bench_platform.h"
 #include "data_file.h"
 #include "frm_jusho.h"
 #include "window_look.h"
@@ -19,18 +20,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -82,8 +79,8 @@ bool writeBook(const QString &path, const std::vector<JushoRecord> &records) {
 }
 
 void truncateTo(const QString &path, qint64 size) {
-    if (::truncate(QFile::encodeName(path).constData(), size) != 0)
-        perror("truncate");
+    if (!QFile::resize(path, size))
+        fprintf(stderr, "cannot cut %s back\n", qPrintable(path));
 }
 
 void report(const char *what, double value, const char *unit, const char *goal = "") {
@@ -141,10 +138,8 @@ void addAgainstFloor(const QString &path, int iterations) {
         adds.push_back(milliseconds([&] { (void)AppendJushoRecord(added, {path}); }));
         truncateTo(path, size99);
         floors.push_back(milliseconds([&] {
-            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND);
-            if (::write(fd, line.constData(), size_t(line.size())) != line.size() || ::fsync(fd))
-                perror("floor");
-            ::close(fd);
+            if (!appendAndSync(path, line))
+                fprintf(stderr, "the floor's append failed\n");
         }));
         truncateTo(path, size99);
     }
@@ -202,9 +197,7 @@ int measureGiant(const QString &path) {
     std::vector<double> floors;
     for (int i = 0; i < 3; ++i) {
         floors.push_back(milliseconds([&] {
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                (void)QString(QStringDecoder("windows-31j").decode(file.readAll())).size();
+            (void)decodeCodePage932(readWholeFile(path)).size();
         }));
     }
     double open = 0;
@@ -216,14 +209,12 @@ int measureGiant(const QString &path) {
     });
     names->hidePopup();
     const double choose = timeChoosing(window.get(), 1).front();
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
     report("Open", open, "ms");
     report("  floor: reading and decoding the file", median(floors), "ms");
     report("  ratio", open / median(floors), "x", "(goal: at most 1.50)");
     report("opening the name list", list, "ms", "(goal: within 250 ms)");
     report("choosing the person", choose, "ms", "(goal: within 250 ms)");
-    report("peak memory of the process", usage.ru_maxrss / 1024.0, "MB", "(goal: under 200 MB)");
+    report("peak memory of the process", peakMemoryMB(), "MB", "(goal: under 200 MB)");
     return 0;
 }
 
