@@ -38,28 +38,25 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
     qsizetype pos = 0;
     LoadResult loaded;
     while (pos < latin1.size()) {
-        const qint16 record = ++loaded.count;
+        const qint16 record = qint16(loaded.count + 1);
         std::optional<DataError> stray;
         std::array<QString, kJushoFieldCount> texts;
         for (qint16 column = 0; column < kJushoFieldCount; ++column) {
-            const auto stop = [&](Kind kind) {
-                --loaded.count;
-                loaded.stop =
-                    DataError{.kind = kind, .path = kPath, .record = record, .field = column};
-                return loaded;
-            };
-            if (record > JushoTable::kCapacity)
-                return stop(Kind::TooManyRecords);
+            DataError here{
+                .kind = Kind::NotShiftJis, .path = kPath, .record = record, .field = column};
             const auto match = field.match(latin1, pos, QRegularExpression::NormalMatch,
                                            QRegularExpression::AnchorAtOffsetMatchOption);
-            if (pos >= latin1.size() || !match.hasMatch())
-                return stop(Kind::RecordCutShort);
+            if (record > JushoTable::kCapacity || pos >= latin1.size() || !match.hasMatch()) {
+                here.kind =
+                    record > JushoTable::kCapacity ? Kind::TooManyRecords : Kind::RecordCutShort;
+                loaded.stop = here;
+                return loaded;
+            }
             const int text = match.hasCaptured(1) ? 1 : 2;
             const auto shown = ShiftJis::decodeForShowing(
                 bytes.sliced(match.capturedStart(text), match.capturedLength(text)));
             if (shown.substituted && !stray)
-                stray = DataError{
-                    .kind = Kind::NotShiftJis, .path = kPath, .record = record, .field = column};
+                stray = here;
             texts[column] = shown.text;
             pos = match.capturedEnd();
         }
@@ -67,6 +64,7 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
             table.setCell(record, column, texts[column]);
         if (!loaded.strayBytes)
             loaded.strayBytes = stray;
+        loaded.count = record;
     }
     return loaded;
 }
