@@ -85,15 +85,15 @@ def screen_reader():
     names = find(main, "氏名orハンドルネーム", at.ROLE_COMBO_BOX)
     os.makedirs(os.path.join(data, "Pellinova"), mode=0o700)
     with open(os.path.join(data, "Pellinova", "Tovrin.txt"), "wb") as book:
-        book.write("".join('"%s","東京都",";",";",";",";","友　　人","メモ\r\n"\r\n' % name
-                           for name in ("山田太郎", "佐藤花子")).encode("cp932"))
+        book.write("".join('"%s","%s",";",";",";",";","友　　人","メモ\r\n"\r\n' % person for person
+                           in (("山田太郎", "東京都"), ("佐藤花子", "大阪府"))).encode("cp932"))
     press(main, "開く")
     details = find(main, "情報の表示", at.ROLE_TEXT).queryText()
     wait(lambda: names.childCount and names[0].childCount == 3, "names listed")
     choose(names, 3)
-    wait(lambda: details.getText(0, -1).startswith("東京都\n"), "details of the second person")
+    wait(lambda: details.getText(0, -1).startswith("大阪府\n"), "details of the second person")
     lines = [details.getTextAtOffset(o, at.TEXT_BOUNDARY_LINE_START)[0] for o in (0, 4)]
-    assert [line.rstrip("\n") for line in lines] == ["東京都", ";"], lines
+    assert [line.rstrip("\n") for line in lines] == ["大阪府", ";"], lines
     assert names.name == "氏名orハンドルネーム", "the name list is named " + names.name
 
     press(main, "登録")

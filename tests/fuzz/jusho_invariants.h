@@ -11,9 +11,9 @@
 // returns a description of the first broken rule, or nothing, for the fuzz targets.
 namespace JushoInvariants {
 
-// Loads the bytes into an empty table and into one filled with other text, and checks
-// the count, where reading stopped, the rows left alone, and a second reading of the same
-// rules. (What loads also writes back as it reads: checkLine() holds for any text.)
+// Loads the bytes into a table filled with other text, and checks the count, where reading
+// stopped, the rows left alone, and the rows read against a second reading of the same rules.
+// (What loads also writes back as it reads: checkLine() holds for any text.)
 std::optional<QString> checkLoad(QByteArrayView bytes);
 
 // Formats the record as a line: either the line reads back as the same eight fields, or

@@ -20,10 +20,9 @@ inline QByteArray fileBytes(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
-inline bool writeFile(const QString &path, const QByteArray &bytes,
-                      QIODevice::OpenMode mode = QIODevice::Truncate) {
+inline bool writeFile(const QString &path, const QByteArray &bytes) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | mode) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Data file lines for the records, encoded here so that no test relies on the program's writer.
