@@ -11,6 +11,9 @@
 #   --program PATH   the program to measure (default: DIR/app/pellinova)
 #   --floor PATH     what to compare it with (default: DIR/bench/startup/bench_startup_floor)
 #   --*-env          an extra variable for one side only, e.g. a floor switch
+#   --wine DIR       the Windows build folder DIR instead (pellinova.exe and its floor), run
+#                    with wine; from inside tools/windows/wine-run.sh QT DIR --host, whose
+#                    Wine settings both sides are given
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,6 +23,7 @@ program=""
 floor=""
 program_env=()
 floor_env=()
+wine_build=""
 
 fail() {
     echo "run.sh: $*" >&2
@@ -28,7 +32,7 @@ fail() {
 
 while (($#)); do
     case "$1" in
-    --build | --runs | --program | --floor | --program-env | --floor-env)
+    --build | --runs | --program | --floor | --program-env | --floor-env | --wine)
         (($# >= 2)) || fail "$1 needs a value"
         case "$1" in
         --build) build=$2 ;;
@@ -37,6 +41,7 @@ while (($#)); do
         --floor) floor=$2 ;;
         --program-env) program_env+=("$2") ;;
         --floor-env) floor_env+=("$2") ;;
+        --wine) wine_build=$(cd "$2" && pwd) ;;
         esac
         shift 2
         ;;
@@ -53,6 +58,15 @@ for file in "$program" "$floor" "$measure"; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellinova-startup.XXXXXX")
+if [ -n "$wine_build" ]; then # each side is wine starting its .exe, in the same process
+    for side in program floor; do
+        exe=$wine_build/app/pellinova.exe
+        [ "$side" = program ] || exe=$wine_build/bench/startup/bench_startup_floor.exe
+        printf '#!/bin/sh\nexec wine "%s"\n' "$exe" >"$work/$side.sh"
+        chmod +x "$work/$side.sh"
+    done
+    program=$work/program.sh floor=$work/floor.sh
+fi
 xvfb_pid=""
 cleanup() {
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
@@ -78,6 +92,9 @@ chmod 700 "$work/runtime"
 base_env=(PATH=/usr/bin:/bin HOME="$work/home" LANG=C.UTF-8 DISPLAY="$display"
     QT_QPA_PLATFORM=xcb XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
     XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime")
+[ -z "$wine_build" ] || base_env+=(WINEPREFIX="$WINEPREFIX" WINEPATH="$WINEPATH"
+    QT_PLUGIN_PATH="$QT_PLUGIN_PATH" WINEDEBUG=-all WINEDLLOVERRIDES="$WINEDLLOVERRIDES"
+    QT_QPA_PLATFORM=windows)
 
 measure_once() { # measure_once SIDE: appends "ms hwm_kib cpu_ms" to $work/SIDE
     local side=$1 path extra line
