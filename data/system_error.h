@@ -4,6 +4,39 @@
 
 #include <QString>
 
+#include <optional>
+
+// The reasons for a failure that the program tells in its own words.
+enum class SystemReason {
+    AccessDenied,
+    ReadOnly,
+    WriteProtected,
+    NotFound,
+    NotAFolderOnTheWay,
+    AlreadyExists,
+    IsAFolder,
+    DiskFull,
+    QuotaExceeded,
+    FileTooLarge,
+    DiskError,
+    FileSystemDamaged,
+    NameTooLong,
+    InvalidName,
+    TooManyLinks,
+    TooManyOpenFiles,
+    OutOfMemory,
+    InUse,
+    NotAFile,
+    NoMedium,
+    Unsupported,
+    NetworkLost,
+    Antivirus,
+};
+
+// The reason an error code of this platform stands for (errno, or GetLastError() on Windows);
+// nothing for a code the program does not know.
+std::optional<SystemReason> reasonFor(int code);
+
 // Why a call to the operating system failed, from its error code (errno, or GetLastError()
 // on Windows): one or two Japanese sentences, with what to do where there is something to
 // do, whatever the locale. Never the C library's or the system's own words, which may be

@@ -2,58 +2,55 @@
 
 #include <cerrno>
 
-QString systemErrorText(int code) {
+std::optional<SystemReason> reasonFor(int code) { // errno
+    using Reason = SystemReason;
     switch (code) {
     case EACCES:
     case EPERM:
-        return QStringLiteral("アクセスが許可されていません。アクセス権を確かめてください。");
+        return Reason::AccessDenied;
     case EROFS:
-        return QStringLiteral("読み取り専用の場所です。");
+        return Reason::ReadOnly;
     case ENOENT:
-        return QStringLiteral("見つかりません。");
+        return Reason::NotFound;
     case ENOTDIR:
-        return QStringLiteral("途中にフォルダーではないものがあります。");
+        return Reason::NotAFolderOnTheWay;
     case EEXIST:
-        return QStringLiteral("同じ名前のファイルがすでにあります。");
+        return Reason::AlreadyExists;
     case EISDIR:
-        return QStringLiteral("ファイルではなく、フォルダーです。");
+        return Reason::IsAFolder;
     case ENOSPC:
-        return QStringLiteral("ディスクに空きがありません。");
+        return Reason::DiskFull;
     case EDQUOT:
-        return QStringLiteral("ディスクの使用量の上限に達しています。");
+        return Reason::QuotaExceeded;
     case EFBIG:
     case EOVERFLOW:
-        return QStringLiteral("ファイルの大きさの上限を超えます。");
+        return Reason::FileTooLarge;
     case EIO:
-        return QStringLiteral("ディスクの読み書きでエラーが起きました。"
-                              "ディスクに問題がないか確かめてください。");
+        return Reason::DiskError;
     case EUCLEAN:
-        return QStringLiteral("ファイルシステムが壊れています。ディスクを検査してください。");
+        return Reason::FileSystemDamaged;
     case ENAMETOOLONG:
-        return QStringLiteral("場所の名前が長すぎます。");
+        return Reason::NameTooLong;
     case ELOOP:
-        return QStringLiteral("シンボリックリンクが多すぎるか、循環しています。");
+        return Reason::TooManyLinks;
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("開いているファイルが多すぎます。"
-                              "ほかのプログラムを終了してから、もう一度お試しください。");
+        return Reason::TooManyOpenFiles;
     case ENOMEM:
-        return QStringLiteral("メモリが足りません。"
-                              "ほかのプログラムを終了してから、もう一度お試しください。");
+        return Reason::OutOfMemory;
     case EAGAIN: // a lease or a mandatory lock held by another program
     case EBUSY:
     case ETXTBSY:
-        return QStringLiteral("ほかのプログラムがこのファイルを使用中です。"
-                              "そのプログラムを終了してから、もう一度お試しください。");
+        return Reason::InUse;
     case ENXIO:
     case ENODEV:
-        return QStringLiteral("ファイルではないもの（パイプや装置など）です。");
+        return Reason::NotAFile;
     case ENOMEDIUM:
-        return QStringLiteral("ディスクが入っていません。");
+        return Reason::NoMedium;
     case EINVAL:
     case EOPNOTSUPP:
     case ENOLCK:
-        return QStringLiteral("この場所のファイルシステムでは、この操作ができません。");
+        return Reason::Unsupported;
     case ESTALE:
     case ETIMEDOUT:
     case ENOTCONN:
@@ -64,20 +61,8 @@ QString systemErrorText(int code) {
     case ENETDOWN:
     case ENETUNREACH:
     case EREMOTEIO:
-        return QStringLiteral("ネットワーク上の場所との接続が切れています。"
-                              "接続を確かめてから、もう一度お試しください。");
+        return Reason::NetworkLost;
     default:
-        return QStringLiteral("予期しないエラーが起きました（エラーコード %1）。").arg(code);
+        return std::nullopt;
     }
-}
-
-DataError systemFailure(DataError::Kind kind, const QString &path, int code) {
-    using Kind = DataError::Kind;
-    if (kind == Kind::WriteFailed || kind == Kind::CannotOpen) {
-        if (code == ENOSPC || code == EDQUOT)
-            kind = Kind::DiskFull;
-        else if (code == EFBIG)
-            kind = Kind::FileSizeLimit;
-    }
-    return DataError{.kind = kind, .path = path, .detail = systemErrorText(code)};
 }

@@ -9,65 +9,62 @@ constexpr DWORD kVirusInfected = 225;
 constexpr DWORD kVirusDeleted = 226;
 } // namespace
 
-QString systemErrorText(int code) {
+std::optional<SystemReason> reasonFor(int code) { // GetLastError()
+    using Reason = SystemReason;
     switch (DWORD(code)) {
     case ERROR_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD:
-        return QStringLiteral("アクセスが許可されていません。アクセス権を確かめてください。");
+        return Reason::AccessDenied;
     case ERROR_WRITE_PROTECT:
-        return QStringLiteral("書き込みが禁止されたディスクです。");
+        return Reason::WriteProtected;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return QStringLiteral("見つかりません。");
+        return Reason::NotFound;
     case ERROR_DIRECTORY:
-        return QStringLiteral("途中にフォルダーではないものがあります。");
+        return Reason::NotAFolderOnTheWay;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-        return QStringLiteral("同じ名前のファイルがすでにあります。");
+        return Reason::AlreadyExists;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-        return QStringLiteral("ディスクに空きがありません。");
+        return Reason::DiskFull;
     case kDiskQuotaExceeded:
-        return QStringLiteral("ディスクの使用量の上限に達しています。");
+        return Reason::QuotaExceeded;
     case ERROR_FILE_TOO_LARGE:
-        return QStringLiteral("ファイルの大きさの上限を超えます。");
+        return Reason::FileTooLarge;
     case ERROR_CRC:
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
     case ERROR_GEN_FAILURE:
     case ERROR_IO_DEVICE:
     case ERROR_SECTOR_NOT_FOUND:
-        return QStringLiteral("ディスクの読み書きでエラーが起きました。"
-                              "ディスクに問題がないか確かめてください。");
+        return Reason::DiskError;
     case ERROR_FILE_CORRUPT:
     case ERROR_DISK_CORRUPT:
-        return QStringLiteral("ファイルシステムが壊れています。ディスクを検査してください。");
+        return Reason::FileSystemDamaged;
     case ERROR_FILENAME_EXCED_RANGE:
-        return QStringLiteral("場所の名前が長すぎます。");
+        return Reason::NameTooLong;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-        return QStringLiteral("場所の名前に使えない文字が含まれています。");
+        return Reason::InvalidName;
     case ERROR_CANT_RESOLVE_FILENAME:
-        return QStringLiteral("シンボリックリンクが多すぎるか、循環しています。");
+        return Reason::TooManyLinks;
     case ERROR_TOO_MANY_OPEN_FILES:
-        return QStringLiteral("開いているファイルが多すぎます。"
-                              "ほかのプログラムを終了してから、もう一度お試しください。");
+        return Reason::TooManyOpenFiles;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
     case ERROR_NO_SYSTEM_RESOURCES:
-        return QStringLiteral("メモリが足りません。"
-                              "ほかのプログラムを終了してから、もう一度お試しください。");
+        return Reason::OutOfMemory;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:
-        return QStringLiteral("ほかのプログラムがこのファイルを使用中です。"
-                              "そのプログラムを終了してから、もう一度お試しください。");
+        return Reason::InUse;
     case ERROR_NOT_READY:
-        return QStringLiteral("ディスクが入っていません。");
+        return Reason::NoMedium;
     case ERROR_INVALID_FUNCTION:
     case ERROR_NOT_SUPPORTED:
     case ERROR_INVALID_PARAMETER:
-        return QStringLiteral("この場所のファイルシステムでは、この操作ができません。");
+        return Reason::Unsupported;
     case ERROR_BAD_NETPATH:
     case ERROR_NETNAME_DELETED:
     case ERROR_UNEXP_NET_ERR:
@@ -75,31 +72,11 @@ QString systemErrorText(int code) {
     case ERROR_DEV_NOT_EXIST:
     case ERROR_NETWORK_BUSY:
     case ERROR_SEM_TIMEOUT:
-        return QStringLiteral("ネットワーク上の場所との接続が切れています。"
-                              "接続を確かめてから、もう一度お試しください。");
+        return Reason::NetworkLost;
     case kVirusInfected:
     case kVirusDeleted:
-        return QStringLiteral("ウイルス対策ソフトがこのファイルへのアクセスを止めています。");
+        return Reason::Antivirus;
     default:
-        return QStringLiteral("予期しないエラーが起きました（エラーコード %1）。").arg(code);
+        return std::nullopt;
     }
-}
-
-DataError systemFailure(DataError::Kind kind, const QString &path, int code) {
-    using Kind = DataError::Kind;
-    if (kind == Kind::WriteFailed || kind == Kind::CannotOpen) {
-        switch (DWORD(code)) {
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-        case kDiskQuotaExceeded:
-            kind = Kind::DiskFull;
-            break;
-        case ERROR_FILE_TOO_LARGE:
-            kind = Kind::FileSizeLimit;
-            break;
-        default:
-            break;
-        }
-    }
-    return DataError{.kind = kind, .path = path, .detail = systemErrorText(code)};
 }
