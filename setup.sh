@@ -11,7 +11,7 @@ RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk x
 TEST_PACKAGES=(xvfb x11-utils x11-apps imagemagick clang libclang-rt-14-dev
                desktop-file-utils appstream dpkg-dev file libx11-dev xdotool fakeroot
                python3 dbus at-spi2-core python3-pyatspi weston qt6-wayland
-               g++-mingw-w64-x86-64-posix wine wine64 xclip python3-pefile)
+               g++-mingw-w64-x86-64-posix wine wine64 xclip python3-pefile nsis)
 
 install_missing() {
     local missing=() package

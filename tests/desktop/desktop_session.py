@@ -5,16 +5,19 @@ checks what only a real session shows. Exits 0 on success, 77 (skip) where a too
   desktop_session.py wayland PROGRAM  the program as a Wayland client of weston, whose frames
                                       are asked to maximize, to move and to resize
   desktop_session.py wine PROGRAM.exe the Windows build under Wine, in wine-run.sh's session:
-                                      Open, Add and End on the data file in the Wine prefix"""
+                                      Open, Add and End on the data file in the Wine prefix
+  desktop_session.py setup SETUP.exe  the same with the program that SETUP.exe installs over
+                                      that data file, which its uninstaller then leaves alone"""
 import ctypes, glob, importlib.util, os, re, shutil, subprocess, sys, tempfile, time
 
 mode, program = sys.argv[1], sys.argv[2]
+kind = "wine" if mode == "setup" else mode
 needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
-          "wayland": ["Xvfb", "weston", "xdotool", "import"], "wine": ["wine", "xdotool", "xclip"]}[mode]
+          "wayland": ["Xvfb", "weston", "xdotool", "import"], "wine": ["wine", "xdotool", "xclip"]}[kind]
 missing = [tool for tool in needed if not shutil.which(tool)] + {
     "atspi": [] if importlib.util.find_spec("pyatspi") else ["python3-pyatspi"],
     "wayland": [] if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*") else ["qt6-wayland"],
-    "wine": []}[mode]
+    "wine": []}[kind]
 if missing:
     print("SKIP: not installed:", *missing)
     sys.exit(77)
@@ -192,7 +195,7 @@ def compositor():
     assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
 
 
-def windows():
+def windows(setup=None):
     # Wine draws no frames without a window manager: each window is an X window the size of its
     # client area, found by its title. Keys are sent to a window; what a field holds, and what
     # a message box says, come back through the clipboard (Ctrl+C), which Wine shares with X.
@@ -204,6 +207,17 @@ def windows():
     book, before = os.path.join(folder, "Tovrin.txt"), line("山田", "東京") + line("佐藤", "大阪")
     with open(book, "wb") as file:
         file.write(before)
+    exe, env = program, None
+    wine = lambda *argv: subprocess.run(["wine", *argv], check=True, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL) and time.monotonic()
+    menu = os.path.join(os.environ["WINEPREFIX"], "drive_c", "ProgramData", "Microsoft", "Windows",
+                        "Start Menu", "Programs", "Pellinova", "Pellinova.lnk")
+    if setup:  # and the program with only what was installed beside it, nothing of the build's
+        started_at = time.monotonic()
+        print("installed in %.1f s" % (wine(setup, "/S") - started_at))
+        assert open(book, "rb").read() == before and os.path.exists(menu), "installed badly"
+        exe = os.path.join(folder, "pellinova.exe")
+        env = {k: v for k, v in os.environ.items() if k not in ("WINEPATH", "QT_PLUGIN_PATH")}
     shown = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
                                           "^%s$" % title], capture_output=True, text=True).stdout.split()
     pasted = lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"],
@@ -217,7 +231,7 @@ def windows():
         except AssertionError:
             raise AssertionError("%s: %r, not %r" % (what, seen[-1], text))
 
-    app = start("wine", program, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app = start("wine", exe, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     try:
         main = wait(lambda: shown("Pellinova Ver1.21"), "address list window")[0]
         xdotool("mousemove", "--window", main, 464, 284, "click", 1)  # 開く
@@ -242,6 +256,14 @@ def windows():
         wait(lambda: not shown(title), "registration window closed")
         xdotool("mousemove", "--window", main, 464, 316, "click", 1)  # 終了
         assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
+        if setup:  # _?= keeps the uninstaller where it is, and waits for it; it stays behind.
+            # It takes the rest of the line, unquoted: two arguments, which Wine joins with a space.
+            started_at = time.monotonic()
+            print("uninstalled in %.1f s" % (wine(os.path.join(folder, "Uninstall.exe"), "/S",
+                                                   "_?=C:\\Program", "Files\\Pellinova") - started_at))
+            left = set(os.listdir(folder)) - {"Uninstall.exe"}
+            assert left == {"Tovrin.txt"} and not os.path.exists(menu), "uninstall left %s" % left
+            assert open(book, "rb").read() == added, "the uninstaller changed the address book"
     except AssertionError as failure:
         box = shown("Pellinova")
         if box:  # a message box's Ctrl+C copies its title, text and buttons
@@ -257,7 +279,8 @@ def xdotool(*arguments):
 
 ctypes.CDLL(None).prctl(36, 1)  # PR_SET_CHILD_SUBREAPER: the bus helpers come back to be reaped
 try:
-    {"atspi": screen_reader, "wayland": compositor, "wine": windows}[mode]()
+    {"atspi": screen_reader, "wayland": compositor, "wine": windows,
+     "setup": lambda: windows(program)}[mode]()
     print("PASS:", mode)
 except AssertionError as failure:
     print("FAIL:", mode, failure)
