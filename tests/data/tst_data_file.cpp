@@ -14,7 +14,6 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else // the faults made real with limits, mounts, modes and owners are POSIX's
-#include <array>
 #include <clocale>
 #include <csignal>
 #include <fcntl.h>
@@ -101,13 +100,13 @@ int modeOf(const QString &path) {
 // like any other user.
 bool setModeBitOverrides(bool on) {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0}; // 0: this thread
-    std::array<__user_cap_data_struct, 2> caps{};
-    if (::syscall(SYS_capget, &header, caps.data()) != 0)
+    __user_cap_data_struct caps[2]{};
+    if (::syscall(SYS_capget, &header, caps) != 0)
         return false;
     const __u32 overrides = 1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER;
     caps[0].effective =
         on ? caps[0].effective | (caps[0].permitted & overrides) : caps[0].effective & ~overrides;
-    return ::syscall(SYS_capset, &header, caps.data()) == 0;
+    return ::syscall(SYS_capset, &header, caps) == 0;
 }
 #endif
 
@@ -141,21 +140,19 @@ bool setClosed(const QString &folder, bool closed) {
 #endif
 
 // A copy of this program that appends one numbered record, with notes of so many x's, once
-// it is let go (its standard input ends), under a file size limit if given, setting a last
-// record cut short aside if asked; it exits with 0 if it added, else its error's kind + 1.
+// it is let go (its standard input ends), under a file size limit if given; it exits with 0
+// if it added, else its error's kind + 1.
 struct Copy {
     QString path;
     int number = 1;
     int notes = 0;
     qint64 sizeLimit = 0; // none
-    bool setAside = false;
 };
 
 void start(QProcess &process, const Copy &copy) {
     process.start(QCoreApplication::applicationFilePath(),
                   {QStringLiteral("--append"), copy.path, QString::number(copy.number),
-                   QString::number(copy.notes), QString::number(copy.sizeLimit),
-                   QString::number(copy.setAside)});
+                   QString::number(copy.notes), QString::number(copy.sizeLimit)});
 }
 
 int appendAsCopy(const QStringList &arguments) { // the program, "--append", then the above
@@ -164,8 +161,7 @@ int appendAsCopy(const QStringList &arguments) { // the program, "--append", the
     if (const qint64 limit = arguments[5].toLongLong())
         limitFileSize(limit);
     (void)std::getchar(); // returns once the test closes its end
-    const auto incomplete = arguments[6] == u"1" ? IncompleteRecord::SetAside : IncompleteRecord::Refuse;
-    return kindOf(AppendJushoRecord(jushoRecord(fields), {arguments[2]}, incomplete)) + 1;
+    return kindOf(AppendJushoRecord(jushoRecord(fields), {arguments[2]})) + 1;
 }
 
 // Starts the copies, lets them all go at once, and returns their exit statuses.
@@ -450,8 +446,7 @@ private slots:
         const AppendResult added = AppendJushoRecord(jushoRecord(numbered(1)), location);
 #ifndef Q_OS_WIN
         if (leased >= 0) {
-            ::fcntl(leased, F_SETLEASE, F_UNLCK);
-            ::close(leased);
+            ::close(leased); // and the lease with it
             ::setlocale(LC_ALL, "");
         }
 #endif
@@ -586,12 +581,11 @@ private slots:
         QCOMPARE(kindOf(AppendJushoRecord(jushoRecord(fields), {m_path})),
                  int(Kind::LastRecordIncomplete));
         QCOMPARE(fileBytes(m_path), cut);
-        const Copy repair{.path = m_path,
-                          .number = 4,
-                          .notes = note,
-                          .sizeLimit = limit > 0 ? limit : -limit * cut.size(),
-                          .setAside = true};
-        QCOMPARE(inProcesses({repair}).value(0) - 1, kind);
+        const qint64 saved = limitFileSize(limit < 0 ? cut.size() : limit ? limit : -1);
+        const AppendResult repaired =
+            AppendJushoRecord(jushoRecord(fields), {m_path}, IncompleteRecord::SetAside);
+        limitFileSize(saved);
+        QCOMPARE(kindOf(repaired), kind);
 
         const QStringList aside =
             QDir(m_dir.path()).entryList({QFileInfo(m_path).fileName() + ".broken-*"});
