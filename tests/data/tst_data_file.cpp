@@ -37,6 +37,9 @@ QStringList numbered(int i, const QString &notes = {}) {
     return {QStringLiteral("人%1").arg(i), "住所", "自宅;03", ";", ";", ";", "友人", notes};
 }
 
+// The person added, with more notes than a full disk has room for in its last page.
+const QStringList kPerson = numbered(9, QString(8192, u'メ'));
+
 JushoRecord jushoRecord(const QStringList &fields) {
     JushoRecord record;
     std::copy(fields.begin(), fields.end(), record.begin());
@@ -132,7 +135,7 @@ bool setClosed(const QString &folder, bool closed) {
                             {closed ? "a-w" : "u+w", ".", "Tovrin.txt"}, folder);
     return QTest::qWaitFor([&] {
         QFile probe(folder + QStringLiteral("/probe"));
-        const bool writable = probe.open(QIODevice::WriteOnly);
+        const bool writable = probe.open(QIODevice::WriteOnly | QIODevice::NewOnly);
         probe.remove();
         return writable != closed;
     }, 5000);
@@ -234,12 +237,19 @@ private slots:
             unmount();
     }
 
+    // An append adds the line, or is refused, says why and where in Japanese, and leaves the
+    // file byte for byte as it was (and none where there was none). The faults of the system
+    // are made real; mounting needs root.
     void appendsTheLineOrNothing_data() {
-        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("before"); // null: no file yet
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("named"); // in the message
         QTest::addColumn<QByteArray>("after");
-        const QByteArray added = book(1, 9);
+        const auto refused = [](const char *tag, const QByteArray &before, Kind kind,
+                                const QString &named) {
+            QTest::newRow(tag) << before << int(kind) << named << QByteArray();
+        };
+        const QByteArray added = shiftJisLines({kPerson});
         QTest::newRow("no file yet") << QByteArray() << -1 << "" << added;
         QTest::newRow("no line end before") << kLine.chopped(2) << -1 << "" << kLine + added;
         QTest::newRow("lone LF before") << kLine.chopped(2) + "\n"
@@ -249,55 +259,32 @@ private slots:
             << kLine.chopped(2) + "," << -1 << "" << kLine.chopped(2) + "," + added;
         const QByteArray stray = "\"\x85\x40\"" + kLine.mid(3);
         QTest::newRow("bytes that are not Shift-JIS") << stray << -1 << "" << stray + added;
-        const QByteArray cutShort = kLine + "\"x\",\"y\"\r\n";
-        QTest::newRow("last record cut short")
-            << cutShort << int(Kind::LastRecordIncomplete) << "（2件目）" << cutShort;
-        QTest::newRow("101st person")
-            << book(100) << int(Kind::AddressBookFull) << "100件" << book(100);
-        const QByteArray nearlyFull =
-            shiftJisLines({{"大", "", "", "", "", "", "", QString((16 << 20) - 40, 'x')}});
-        QTest::newRow("past the size bound")
-            << nearlyFull << int(Kind::NoRoomForRecord) << "16 MB" << nearlyFull;
+        refused("last record cut short", kLine + "\"x\",\"y\"\r\n", Kind::LastRecordIncomplete,
+                "（2件目）");
+        refused("101st person", book(100), Kind::AddressBookFull, "100件");
+        refused("past the size bound",
+                shiftJisLines({{"大", "", "", "", "", "", "", QString((16 << 20) - 40, 'x')}}),
+                Kind::NoRoomForRecord, "16 MB");
+        const QString full = QStringLiteral("ディスクに空きがない");
+        const QString limit = QStringLiteral("ファイルの大きさの上限");
+        const QString denied = QStringLiteral("アクセスが許可されていません");
+        refused("disk full", book(2), Kind::DiskFull, full);
+        refused("disk full, no data file yet", {}, Kind::DiskFull, full);
+        refused("size limit hit mid-write", book(2), Kind::FileSizeLimit, limit);
+        refused("size limit, no room left", book(2), Kind::FileSizeLimit, limit);
+#ifdef Q_OS_WIN // a read-only file, as Windows has no read-only mounts of its own
+        refused("read-only", book(2), Kind::CannotOpen, denied);
+#else
+        refused("read-only", book(2), Kind::CannotOpen, "読み取り専用");
+#endif
+        refused("read-only folder, no data file yet", {}, Kind::CannotOpen, denied);
+        refused("folder that cannot be opened", book(2), Kind::CannotOpenFolder, denied);
     }
     void appendsTheLineOrNothing() {
         QFETCH(QByteArray, before);
         QFETCH(int, kind);
         QFETCH(QString, named);
         QFETCH(QByteArray, after);
-        QVERIFY(before.isNull() || writeFile(m_path, before));
-        const AppendResult added = AppendJushoRecord(jushoRecord(numbered(9)), {m_path});
-        QCOMPARE(kindOf(added), kind);
-        QVERIFY(added.ok() || added.error().message().contains(named));
-        QCOMPARE(fileBytes(m_path), after);
-        JushoTable table; // and it reads back as it was given
-        const LoadResult loaded = LoadJushoTable(table, {m_path});
-        QVERIFY(!added.ok() || (loaded.complete() && table.cell(loaded.count, 0) == "人9"));
-    }
-
-    // Faults of the system made real: the append is refused, says why and where, and leaves
-    // the file byte for byte as it was (and none where there was none). Mounting needs root.
-    void systemFaults_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("named");
-        const QString full = QStringLiteral("ディスクに空きがない");
-        const QString limit = QStringLiteral("ファイルの大きさの上限");
-        QTest::newRow("disk full") << int(Kind::DiskFull) << full;
-        QTest::newRow("disk full, no data file yet") << int(Kind::DiskFull) << full;
-        QTest::newRow("size limit hit mid-write") << int(Kind::FileSizeLimit) << limit;
-        QTest::newRow("size limit, no room left") << int(Kind::FileSizeLimit) << limit;
-#ifdef Q_OS_WIN // a read-only file, as Windows has no read-only mounts of its own
-        QTest::newRow("read-only") << int(Kind::CannotOpen) << "アクセスが許可されていません";
-#else
-        QTest::newRow("read-only") << int(Kind::CannotOpen) << "読み取り専用";
-#endif
-        QTest::newRow("read-only folder, no data file yet")
-            << int(Kind::CannotOpen) << "アクセスが許可されていません";
-        QTest::newRow("folder that cannot be opened")
-            << int(Kind::CannotOpenFolder) << "アクセスが許可されていません";
-    }
-    void systemFaults() {
-        QFETCH(int, kind);
-        QFETCH(QString, named);
         const QString fault = QTest::currentDataTag();
         const bool diskFull = fault.startsWith("disk full");
 #ifdef Q_OS_WIN
@@ -314,7 +301,7 @@ private slots:
         if (mounted && !mount(folder))
             QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
         const QString path = folder + QStringLiteral("/Tovrin.txt");
-        QVERIFY(fault.endsWith("yet") || writeFile(path, book(2)));
+        QVERIFY(before.isNull() || writeFile(path, before));
         QFile filler(folder + QStringLiteral("/filler"));
         QVERIFY(!diskFull || filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         while (filler.isOpen() && filler.write(QByteArray(1024, 'x')) == 1024) {
@@ -329,15 +316,13 @@ private slots:
                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(!fault.startsWith("folder that") || QFile::setPermissions(folder, {}));
 #endif
-        const QByteArray before = fileBytes(path);
+        const QByteArray was = fileBytes(path);
 
-        // More notes than a full disk has room for in its last page.
-        const QStringList person = numbered(1, QString(8192, u'メ'));
         const qint64 saved = fault.startsWith("size limit")
-                                 ? limitFileSize(before.size() + (fault.endsWith("left") ? 0 : 10))
+                                 ? limitFileSize(was.size() + (fault.endsWith("left") ? 0 : 10))
                                  : limitFileSize(-1);
         const bool heldToModes = setModeBitOverrides(false);
-        const AppendResult added = AppendJushoRecord(jushoRecord(person), {path});
+        const AppendResult added = AppendJushoRecord(jushoRecord(kPerson), {path});
         setModeBitOverrides(true);
         limitFileSize(saved);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -345,13 +330,19 @@ private slots:
         if (fault.contains("folder") && !heldToModes)
             QSKIP("cannot drop root's access override for this thread");
         QCOMPARE(kindOf(added), kind);
+        QCOMPARE(fileBytes(path), kind < 0 ? after : was);
+        if (kind < 0) { // and what was added reads back as it was given
+            JushoTable table;
+            const LoadResult loaded = LoadJushoTable(table, {path});
+            QVERIFY(loaded.complete() && table.cell(loaded.count, 0) == kPerson.first());
+            return;
+        }
         const QString message = added.error().message();
         const QString where = kind == int(Kind::CannotOpenFolder) ? "フォルダー：" + folder
                                                                   : "ファイル：" + path;
         for (const QString &part : {named, QDir::toNativeSeparators(where)})
             QVERIFY2(message.contains(part), qPrintable(message));
         QVERIFY2(inJapanese(message, {path, folder}), qPrintable(message));
-        QCOMPARE(fileBytes(path), before);
     }
 
     // What the folder, the folders on the way and the file must be: the user's own (or
@@ -360,83 +351,80 @@ private slots:
     // as it is (a "%1" in it too) in Japanese and leave it as it was; the program's own
     // folder is made, and any found open to others is made, private.
     void folderAndFile_data() {
-        QTest::addColumn<QString>("setUp");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("named"); // in the home folder
         const QString share = QStringLiteral("share %1");
         const QString folder = share + QStringLiteral("/Pellinova");
         const QString file = folder + QStringLiteral("/Tovrin.txt");
-        QTest::newRow("a sparse giant") << "giant" << int(Kind::FileTooBig) << file;
-        QTest::newRow("a folder") << "folder" << int(Kind::NotAFile) << file;
-        QTest::newRow("another copy at work") << "busy" << int(Kind::Busy) << file;
-        QTest::newRow("none yet") << "" << -1 << "";
-        QTest::newRow("none yet, XDG_DATA_HOME relative") << "relative" << -1 << "";
-        QTest::newRow("open to others") << "open" << -1 << "";
-        QTest::newRow("a pipe") << "pipe" << int(Kind::NotAFile) << file;
-        QTest::newRow("leased by another program, LC_ALL=C")
-            << "leased" << int(Kind::CannotOpen) << file;
-        QTest::newRow("folder of another user") << "others folder" << int(Kind::NotYours) << folder;
-        QTest::newRow("file of another user") << "others file" << int(Kind::NotYours) << file;
-        QTest::newRow("link planted by another user")
-            << "others link" << int(Kind::NotYours) << file;
-        QTest::newRow("folder on the way of another user")
-            << "others parent" << int(Kind::NotYours) << share;
-        QTest::newRow("link on the way planted by another user")
-            << "others parent link" << int(Kind::NotYours) << share;
-        QTest::newRow("folder on the way open to others")
-            << "parent open" << int(Kind::OpenToOthers) << share;
+        QTest::newRow("a sparse giant") << int(Kind::FileTooBig) << file;
+        QTest::newRow("a folder") << int(Kind::NotAFile) << file;
+        QTest::newRow("another copy at work") << int(Kind::Busy) << file;
+        QTest::newRow("none yet") << -1 << "";
+        QTest::newRow("none yet, XDG_DATA_HOME relative") << -1 << "";
+        QTest::newRow("open to others") << -1 << "";
+        QTest::newRow("a pipe") << int(Kind::NotAFile) << file;
+        QTest::newRow("leased by another program, LC_ALL=C") << int(Kind::CannotOpen) << file;
+        QTest::newRow("folder of another user") << int(Kind::NotYours) << folder;
+        QTest::newRow("file of another user") << int(Kind::NotYours) << file;
+        QTest::newRow("link planted by another user") << int(Kind::NotYours) << file;
+        QTest::newRow("folder on the way of another user") << int(Kind::NotYours) << share;
+        QTest::newRow("link on the way planted by another user") << int(Kind::NotYours) << share;
+        QTest::newRow("folder on the way open to others") << int(Kind::OpenToOthers) << share;
     }
     void folderAndFile() {
-        QFETCH(QString, setUp);
         QFETCH(int, kind);
         QFETCH(QString, named);
+        const QString setUp = QTest::currentDataTag();
+        const bool relative = setUp.endsWith("relative");
         const QTemporaryDir home; // as $HOME, and $XDG_DATA_HOME is in it, or ignored
         const QString share = home.filePath(QStringLiteral("share %1"));
 #ifdef Q_OS_WIN
-        if (!QStringList{"giant", "folder", "busy"}.contains(setUp))
+        if (!QStringList{"a sparse giant", "a folder", "another copy at work"}.contains(setUp))
             QSKIP("owners, modes, pipes, leases and XDG_DATA_HOME are POSIX's: on Windows, who may "
                   "reach the book is for its access control lists to say");
         const DataFileLocation location{share + QStringLiteral("/Pellinova/Tovrin.txt")};
 #else
         qputenv("HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_DATA_HOME", setUp == "relative" ? "share" : QFile::encodeName(share));
+        qputenv("XDG_DATA_HOME", relative ? "share" : QFile::encodeName(share));
         const DataFileLocation location = jushoDataFileLocation();
-        QCOMPARE(location.path, (setUp == "relative" ? home.filePath(".local/share") : share) +
+        QCOMPARE(location.path, (relative ? home.filePath(".local/share") : share) +
                                     QStringLiteral("/Pellinova/Tovrin.txt"));
 #endif
         const QString path = location.path;
         const QString folder = QFileInfo(path).absolutePath();
-        const bool fresh = setUp.isEmpty() || setUp == "relative";
+        const bool fresh = setUp.startsWith("none yet");
         const QString victim = home.filePath(QStringLiteral("victim"));
         QVERIFY(writeFile(victim, "secret"));
         QVERIFY(fresh || QDir().mkpath(folder));
         QVERIFY(fresh || QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
-        if (setUp == "folder")
+        if (setUp == "a folder")
             QVERIFY(QDir().mkdir(path));
-        else if (setUp == "others link")
+        else if (setUp == "link planted by another user")
             QVERIFY(QFile::link(victim, path));
-        else if (!fresh && setUp != "pipe")
+        else if (!fresh && setUp != "a pipe")
             QVERIFY(writeFile(path, kLine));
-        QVERIFY(setUp != "giant" || QFile::resize(path, qint64(2) << 30));
-        const UniqueHandle held = setUp == "busy" ? holdAsAppending(path) : UniqueHandle();
+        QVERIFY(setUp != "a sparse giant" || QFile::resize(path, qint64(2) << 30));
+        const UniqueHandle held = setUp.endsWith("at work") ? holdAsAppending(path) : UniqueHandle();
 #ifndef Q_OS_WIN
-        QVERIFY(setUp != "pipe" || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-        if (setUp == "others parent link") { // to another of the user's books
+        QVERIFY(setUp != "a pipe" || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        if (setUp.startsWith("link on the way")) { // to another of the user's books
             QVERIFY(QDir().rename(share, home.filePath("elsewhere")));
             QVERIFY(QFile::link(home.filePath("elsewhere"), share));
         }
-        QVERIFY(setUp != "parent open" || ::chmod(QFile::encodeName(share).constData(), 0777) == 0);
+        QVERIFY(setUp != "folder on the way open to others" ||
+                ::chmod(QFile::encodeName(share).constData(), 0777) == 0);
         const int leased =
-            setUp == "leased" ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
+            setUp.startsWith("leased") ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
         if (leased >= 0) {
             std::signal(SIGIO, SIG_IGN); // how the holder of a lease hears it is wanted
             QCOMPARE(::fcntl(leased, F_SETLEASE, F_WRLCK), 0);
             ::setlocale(LC_ALL, "C"); // where the C library's words for it are English
         }
-        const QString given = setUp == "others folder"            ? folder
-                              : setUp.startsWith("others parent") ? share
-                                                                  : path;
-        if (setUp.startsWith("others") && ::lchown(QFile::encodeName(given).constData(), 65534, 0))
+        const QString given = setUp.startsWith("folder of") ? folder
+                              : setUp.contains("on the way") ? share
+                                                             : path;
+        if (setUp.endsWith("another user") &&
+            ::lchown(QFile::encodeName(given).constData(), 65534, 0))
             QSKIP("giving a file to another user needs root");
 #endif
         const qint64 size = QFileInfo(path).size();
