@@ -404,7 +404,8 @@ private slots:
         else if (!fresh && setUp != "a pipe")
             QVERIFY(writeFile(path, kLine));
         QVERIFY(setUp != "a sparse giant" || QFile::resize(path, qint64(2) << 30));
-        const UniqueHandle held = setUp.endsWith("at work") ? holdAsAppending(path) : UniqueHandle();
+        const UniqueHandle held =
+            setUp.endsWith("at work") ? holdAsAppending(path) : UniqueHandle();
 #ifndef Q_OS_WIN
         QVERIFY(setUp != "a pipe" || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         if (setUp.startsWith("link on the way")) { // to another of the user's books

@@ -51,28 +51,6 @@ class TestFrmToroku : public QObject {
         return messagesDuring([pushed] { QTest::mouseClick(pushed, Qt::LeftButton); }, answer);
     }
 
-    // As every opening starts: nothing typed (nor anything to undo), seven kinds in each kind
-    // box and seven categories with none chosen, the notes as the first opening showed them,
-    // and the focus walking the tab order from the first contact value.
-    void checkInitialState(const QString &notesAtFirst) {
-        for (QLineEdit *field :
-             {get("txtShimei"), get("txtJusho"), value(0), value(1), value(2), value(3)})
-            QVERIFY(field->text().isEmpty() && !field->isUndoAvailable());
-        for (int row = 0; row < kContactRows; ++row)
-            QVERIFY(kind(row)->currentText().isEmpty() && kind(row)->count() == 7);
-        QCOMPARE(categories()->count(), 7);
-        QVERIFY(categories()->selectedItems().isEmpty());
-        QCOMPARE(notes()->toPlainText(), notesAtFirst);
-
-        for (const char *name :
-             {"txtPhone_0", "txtPhone_1", "txtPhone_2", "txtPhone_3", "cboPhone_0", "cboPhone_1",
-              "cboPhone_2", "cboPhone_3", "Text1", "txtJusho", "txtShimei", "lstOS", "OKButton",
-              "CancelButton", "cmdShuryo", "Command1", "Command2", "Command3", "txtPhone_0"}) {
-            QCOMPARE(m_window->focusWidget()->objectName(), QLatin1String(name));
-            QTest::keyClick(m_window->focusWidget(), Qt::Key_Tab);
-        }
-    }
-
 private slots:
     void initTestCase() { applyJapaneseFonts(*qApp); }
 
@@ -82,8 +60,10 @@ private slots:
         openWindow(dataPath());
     }
 
-    // Each opening starts afresh, whatever the one before left typed and chosen; Enter and Esc
-    // press no button.
+    // Each opening starts afresh, whatever the one before left typed and chosen: nothing typed
+    // (nor anything to undo), seven kinds in each kind box and seven categories with none
+    // chosen, the notes as the first opening showed them, and the focus walking the tab order
+    // from the first contact value. Enter and Esc press no button.
     void everyOpeningStartsAfresh() {
         m_window->hide();
         const QString notesAtFirst = notes()->toPlainText();
@@ -93,7 +73,22 @@ private slots:
             QTimer::singleShot(0, m_window.get(), [&] {
                 const auto exit = qScopeGuard([&] { press("cmdShuryo"); });
                 ++openings;
-                checkInitialState(notesAtFirst);
+                for (QLineEdit *field :
+                     {get("txtShimei"), get("txtJusho"), value(0), value(1), value(2), value(3)})
+                    QVERIFY(field->text().isEmpty() && !field->isUndoAvailable());
+                for (int row = 0; row < kContactRows; ++row)
+                    QVERIFY(kind(row)->currentText().isEmpty() && kind(row)->count() == 7);
+                QCOMPARE(categories()->count(), 7);
+                QVERIFY(categories()->selectedItems().isEmpty());
+                QCOMPARE(notes()->toPlainText(), notesAtFirst);
+                for (const char *name :
+                     {"txtPhone_0", "txtPhone_1", "txtPhone_2", "txtPhone_3", "cboPhone_0",
+                      "cboPhone_1", "cboPhone_2", "cboPhone_3", "Text1", "txtJusho", "txtShimei",
+                      "lstOS", "OKButton", "CancelButton", "cmdShuryo", "Command1", "Command2",
+                      "Command3", "txtPhone_0"}) {
+                    QCOMPARE(m_window->focusWidget()->objectName(), QLatin1String(name));
+                    QTest::keyClick(m_window->focusWidget(), Qt::Key_Tab);
+                }
                 kind(0)->lineEdit()->insert(QStringLiteral("自宅外"));
                 for (QWidget *target : QWidgetList{value(0), kind(0), get<QWidget>("OKButton")}) {
                     target->setFocus();
