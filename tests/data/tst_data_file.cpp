@@ -53,9 +53,6 @@ QByteArray book(int records, int first = 1) {
     return shiftJisLines(lines);
 }
 
-int kindOf(const std::optional<DataError> &error) {
-    return error ? int(error->kind) : -1;
-}
 template <typename T> int kindOf(const Result<T> &result) {
     return result.ok() ? -1 : int(result.error().kind);
 }
@@ -142,20 +139,15 @@ bool setClosed(const QString &folder, bool closed) {
 }
 #endif
 
-// A copy of this program that appends one numbered record, with notes of so many x's, once
-// it is let go (its standard input ends), under a file size limit if given; it exits with 0
-// if it added, else its error's kind + 1.
-struct Copy {
-    QString path;
-    int number = 1;
-    int notes = 0;
-    qint64 sizeLimit = 0; // none
-};
-
-void start(QProcess &process, const Copy &copy) {
+// Starts a copy of this program that appends the numbered person, with notes of so many x's,
+// under a file size limit if given, once it is let go (its standard input ends); it exits
+// with 0 if it added, else its error's kind + 1.
+void startCopy(QProcess &process, const QString &path, int number, int notes = 0,
+               qint64 sizeLimit = 0) {
     process.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--append"), copy.path, QString::number(copy.number),
-                   QString::number(copy.notes), QString::number(copy.sizeLimit)});
+                  {QStringLiteral("--append"), path, QString::number(number),
+                   QString::number(notes), QString::number(sizeLimit)});
+    process.waitForStarted();
 }
 
 int appendAsCopy(const QStringList &arguments) { // the program, "--append", then the above
@@ -167,36 +159,31 @@ int appendAsCopy(const QStringList &arguments) { // the program, "--append", the
     return kindOf(AppendJushoRecord(jushoRecord(fields), {arguments[2]})) + 1;
 }
 
-// Starts the copies, lets them all go at once, and returns their exit statuses.
-QList<int> inProcesses(const QList<Copy> &copies) {
-    std::vector<QProcess> running(copies.size());
-    for (qsizetype i = 0; i < copies.size(); ++i)
-        start(running[i], copies[i]);
-    for (QProcess &process : running)
-        process.waitForStarted();
-    for (QProcess &process : running)
+// Lets the copies all go at once, and returns their exit statuses.
+QList<int> letGo(std::vector<QProcess> &copies) {
+    for (QProcess &process : copies)
         process.closeWriteChannel();
     QList<int> statuses;
-    for (QProcess &process : running) {
+    for (QProcess &process : copies) {
         process.waitForFinished(-1);
         statuses << (process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1);
     }
     return statuses;
 }
 
-// Appends the record in a copy and kills it once the file has started to grow, as a crash or
-// a power cut mid-write would; the file's bytes afterwards.
-QByteArray killWhileAppending(const Copy &copy) {
-    const qint64 before = QFileInfo(copy.path).size();
+// Adds a person with a 12 MB note in a copy and kills it once the file has started to grow,
+// as a crash or a power cut mid-write would; the file's bytes afterwards.
+QByteArray killWhileAppending(const QString &path) {
+    const qint64 before = QFileInfo(path).size();
     QProcess process;
-    start(process, copy);
+    startCopy(process, path, 3, 12 << 20);
     process.closeWriteChannel();
-    QFileInfo file(copy.path);
+    QFileInfo file(path);
     while (process.state() != QProcess::NotRunning && file.size() <= before)
         file.refresh();
     process.kill();
     process.waitForFinished(-1);
-    return fileBytes(copy.path);
+    return fileBytes(path);
 }
 
 } // namespace
@@ -375,7 +362,6 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, named);
         const QString setUp = QTest::currentDataTag();
-        const bool relative = setUp.endsWith("relative");
         const QTemporaryDir home; // as $HOME, and $XDG_DATA_HOME is in it, or ignored
         const QString share = home.filePath(QStringLiteral("share %1"));
 #ifdef Q_OS_WIN
@@ -384,6 +370,7 @@ private slots:
                   "reach the book is for its access control lists to say");
         const DataFileLocation location{share + QStringLiteral("/Pellinova/Tovrin.txt")};
 #else
+        const bool relative = setUp.endsWith("relative");
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_DATA_HOME", relative ? "share" : QFile::encodeName(share));
         const DataFileLocation location = jushoDataFileLocation();
@@ -439,7 +426,8 @@ private slots:
             ::setlocale(LC_ALL, "");
         }
 #endif
-        QCOMPARE(kindOf(loaded.error), fresh ? int(Kind::FileMissing) : kind);
+        QCOMPARE(loaded.error ? int(loaded.error->kind) : -1,
+                 fresh ? int(Kind::FileMissing) : kind);
         QCOMPARE(kindOf(added), kind);
         QCOMPARE(fileBytes(victim), QByteArray("secret"));
         if (kind >= 0) {
@@ -522,12 +510,11 @@ private slots:
         if (firstFails && !kFileSizeLimits)
             QSKIP("Windows holds no process to a file size limit");
         QVERIFY(writeFile(m_path, book(records)));
-        QList<Copy> starting;
+        std::vector<QProcess> running(copies);
         for (int copy = 0; copy < copies; ++copy)
-            starting << Copy{.path = m_path, .number = 1000 + copy};
-        if (firstFails)
-            starting[0].sizeLimit = QFileInfo(m_path).size() + 10;
-        const QList<int> outcomes = inProcesses(starting);
+            startCopy(running[copy], m_path, 1000 + copy, 0,
+                      firstFails && copy == 0 ? QFileInfo(m_path).size() + 10 : 0);
+        const QList<int> outcomes = letGo(running);
         // Exactly one adds, what it added is there, and nothing else was written.
         QCOMPARE(outcomes.count(0), 1);
         QVERIFY(!firstFails || outcomes[0] == int(Kind::FileSizeLimit) + 1);
@@ -558,13 +545,13 @@ private slots:
 #endif
         for (int attempt = 0; attempt < 20 && !cut.endsWith('x'); ++attempt) {
             QVERIFY(writeFile(m_path, book(2)));
-            cut = killWhileAppending({.path = m_path, .number = 3, .notes = 12 << 20});
+            cut = killWhileAppending(m_path);
         }
         QVERIFY2(cut.endsWith('x'), "no kill landed while the line was written");
         JushoTable table;
         const LoadResult loaded = LoadJushoTable(table, {m_path});
         QCOMPARE(loaded.count, 2);
-        QCOMPARE(kindOf(loaded.stop), int(Kind::RecordCutShort));
+        QVERIFY(loaded.stop && loaded.stop->kind == Kind::RecordCutShort);
 
         const QStringList fields = numbered(4, QString(note, 'x'));
         QCOMPARE(kindOf(AppendJushoRecord(jushoRecord(fields), {m_path})),
