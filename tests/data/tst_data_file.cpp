@@ -62,13 +62,10 @@ template <typename T> int kindOf(const Result<T> &result) {
 bool inJapanese(QString message, const QStringList &places) {
     for (const QString &place : places)
         message.remove(QDir::toNativeSeparators(place));
+    static const QRegularExpression allowed(
+        QStringLiteral("(?<![A-Za-z])(Pellinova|MB|Shift|JIS|UTF)(?![A-Za-z])"));
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
-    static const QStringList allowed{"Pellinova", "MB", "Shift", "JIS", "UTF"};
-    for (const auto &found : word.globalMatch(message)) {
-        if (!allowed.contains(found.captured()))
-            return false;
-    }
-    return true;
+    return !message.remove(allowed).contains(word);
 }
 
 #ifdef Q_OS_WIN
@@ -104,8 +101,7 @@ bool setModeBitOverrides(bool on) {
     if (::syscall(SYS_capget, &header, caps) != 0)
         return false;
     const __u32 overrides = 1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER;
-    caps[0].effective =
-        on ? caps[0].effective | (caps[0].permitted & overrides) : caps[0].effective & ~overrides;
+    caps[0].effective = (caps[0].effective & ~overrides) | (on ? caps[0].permitted & overrides : 0);
     return ::syscall(SYS_capset, &header, caps) == 0;
 }
 #endif
@@ -251,13 +247,11 @@ private slots:
         refused("past the size bound",
                 shiftJisLines({{"大", "", "", "", "", "", "", QString((16 << 20) - 40, 'x')}}),
                 Kind::NoRoomForRecord, "16 MB");
-        const QString full = QStringLiteral("ディスクに空きがない");
-        const QString limit = QStringLiteral("ファイルの大きさの上限");
         const QString denied = QStringLiteral("アクセスが許可されていません");
-        refused("disk full", book(2), Kind::DiskFull, full);
-        refused("disk full, no data file yet", {}, Kind::DiskFull, full);
-        refused("size limit hit mid-write", book(2), Kind::FileSizeLimit, limit);
-        refused("size limit, no room left", book(2), Kind::FileSizeLimit, limit);
+        refused("disk full", book(2), Kind::DiskFull, "ディスクに空きがない");
+        refused("disk full, no data file yet", {}, Kind::DiskFull, "ディスクに空きがない");
+        refused("size limit hit mid-write", book(2), Kind::FileSizeLimit, "ファイルの大きさの上限");
+        refused("size limit, no room left", book(2), Kind::FileSizeLimit, "ファイルの大きさの上限");
 #ifdef Q_OS_WIN // a read-only file, as Windows has no read-only mounts of its own
         refused("read-only", book(2), Kind::CannotOpen, denied);
 #else
