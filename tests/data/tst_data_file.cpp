@@ -71,21 +71,18 @@ bool inJapanese(QString message, const QStringList &places) {
 #ifdef Q_OS_WIN
 constexpr bool kFileSizeLimits = false;
 // Windows holds no process to a file size limit, nor an administrator past access rights.
-qint64 limitFileSize(qint64 bytes) {
-    return bytes;
-}
+void limitFileSize(qint64) {}
 bool setModeBitOverrides(bool) {
     return true;
 }
 #else
 constexpr bool kFileSizeLimits = true;
-// The file size limit of this process, in bytes (-1: none); the old one.
-qint64 limitFileSize(qint64 bytes) {
+// Sets the file size limit of this process, in bytes (-1: as high as it may go).
+void limitFileSize(qint64 bytes) {
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t old = std::exchange(limit.rlim_cur, bytes < 0 ? RLIM_INFINITY : rlim_t(bytes));
+    limit.rlim_cur = bytes < 0 ? limit.rlim_max : rlim_t(bytes);
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    return old == RLIM_INFINITY ? -1 : qint64(old);
 }
 
 int modeOf(const QString &path) {
@@ -298,13 +295,12 @@ private slots:
 #endif
         const QByteArray was = fileBytes(path);
 
-        const qint64 saved = fault.startsWith("size limit")
-                                 ? limitFileSize(was.size() + (fault.endsWith("left") ? 0 : 10))
-                                 : limitFileSize(-1);
+        if (fault.startsWith("size limit"))
+            limitFileSize(was.size() + (fault.endsWith("left") ? 0 : 10));
         const bool heldToModes = setModeBitOverrides(false);
         const AppendResult added = AppendJushoRecord(jushoRecord(kPerson), {path});
         setModeBitOverrides(true);
-        limitFileSize(saved);
+        limitFileSize(-1);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         if (fault.contains("folder") && !heldToModes)
@@ -550,10 +546,10 @@ private slots:
         QCOMPARE(kindOf(AppendJushoRecord(jushoRecord(fields), {m_path})),
                  int(Kind::LastRecordIncomplete));
         QCOMPARE(fileBytes(m_path), cut);
-        const qint64 saved = limitFileSize(limit < 0 ? cut.size() : limit ? limit : -1);
+        limitFileSize(limit < 0 ? cut.size() : limit ? limit : -1);
         const AppendResult repaired =
             AppendJushoRecord(jushoRecord(fields), {m_path}, IncompleteRecord::SetAside);
-        limitFileSize(saved);
+        limitFileSize(-1);
         QCOMPARE(kindOf(repaired), kind);
 
         const QStringList aside =
