@@ -31,12 +31,10 @@ inline QByteArray shiftJisLines(const QList<QStringList> &records) {
     for (const QStringList &fields : records)
         text += u'"' + fields.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
 #ifdef Q_OS_WIN // Qt for Windows converts through ICU only when built with it
-    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
-    QByteArray bytes(::WideCharToMultiByte(932, 0, wide, int(text.size()), nullptr, 0, nullptr,
-                                           nullptr),
-                     Qt::Uninitialized);
-    ::WideCharToMultiByte(932, 0, wide, int(text.size()), bytes.data(), int(bytes.size()), nullptr,
-                          nullptr);
+    QByteArray bytes(2 * text.size(), Qt::Uninitialized); // two bytes at most for each unit
+    bytes.resize(::WideCharToMultiByte(932, 0, reinterpret_cast<const wchar_t *>(text.utf16()),
+                                       int(text.size()), bytes.data(), int(bytes.size()), nullptr,
+                                       nullptr));
     return bytes;
 #else
     return QStringEncoder("windows-31j").encode(text);
