@@ -9,8 +9,8 @@
 #include <thread>
 #include <windows.h>
 
-// Who may reach the folder is Windows' access control lists' business, so the folder is only
-// checked to be there. The lock is the file's share mode: 開く opens the data file letting
+// Who may reach the folder is Windows' access control lists' business, so nothing on the way
+// is checked; the folder is looked at only when the file cannot be opened in it. The lock is the file's share mode: 開く opens the data file letting
 // others read but not write, an append lets no one else open it at all, and a copy that is
 // refused (ERROR_SHARING_VIOLATION) tries again for a while. Share modes hold against every
 // program, earlier versions of this one and editors included, where LockFileEx would bind only
@@ -52,7 +52,6 @@ Opened openSharing(const QString &path, DWORD access, DWORD share, DWORD disposi
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
-
 
 bool exists(const QString &path) {
     return ::GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -125,10 +124,10 @@ Result<QString> fileToUse(const DataFileLocation &location, DataFolder::Access a
 
 // Why the data file could not be opened, looking closer only once it has failed.
 DataError whyNotOpened(const QString &path, int code) {
-    const QString folder = QFileInfo(path).absolutePath();
-    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
     if (code == ERROR_SHARING_VIOLATION)
         return DataError{.kind = Kind::Busy, .path = path};
+    const QString folder = QFileInfo(path).absolutePath();
+    const DWORD attributes = ::GetFileAttributesW(native(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return DataError{.kind = Kind::NotAFile, .path = path};
     if (code == ERROR_FILE_NOT_FOUND)
