@@ -80,34 +80,28 @@ Status copyForUser(const QString &from, const QString &copy) {
     if (!QDir().mkpath(folder))
         return systemFailure(Kind::CannotCreateFolder, QDir::toNativeSeparators(folder),
                              lastError());
-    const DataFileLocation source{from};
-    auto bytes = readDataFile(source);
+    auto bytes = readDataFile({from});
     if (!bytes.ok())
         return bytes.error().kind == Kind::FileMissing ? Status() : Status(bytes.error());
-    const QString passing = copy + QStringLiteral(".new");
-    const QString shown = QDir::toNativeSeparators(copy);
-    const HANDLE made = ::CreateFileW(native(passing).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (made == INVALID_HANDLE_VALUE)
-        return systemFailure(Kind::CannotOpen, shown, lastError());
-    UniqueHandle file(made);
-    DWORD written = 0;
-    const bool whole = ::WriteFile(file.get(), bytes.value().constData(),
-                                   DWORD(bytes.value().size()), &written, nullptr) &&
-                       qsizetype(written) == bytes.value().size() &&
-                       ::FlushFileBuffers(file.get());
-    const int code = whole ? 0 : lastError();
-    file.reset();
-    if (!whole || (!::MoveFileExW(native(passing).c_str(), native(copy).c_str(),
-                                  MOVEFILE_WRITE_THROUGH) &&
-                   ::GetLastError() != ERROR_ALREADY_EXISTS &&
-                   ::GetLastError() != ERROR_FILE_EXISTS)) {
-        const int why = whole ? lastError() : code;
-        ::DeleteFileW(native(passing).c_str());
-        return systemFailure(Kind::WriteFailed, shown, why);
-    }
-    ::DeleteFileW(native(passing).c_str()); // when the other copy's was kept
-    return {};
+    auto copies = DataFolder::open({copy}, DataFolder::Access::Append);
+    if (!copies.ok())
+        return copies.error();
+    const QString passing = QFileInfo(copy).fileName() + QStringLiteral(".new");
+    copies.value().remove(passing); // what an attempt that was cut short left
+    Status written = [&]() -> Status {
+        auto file = copies.value().createFile(passing);
+        if (!file.ok())
+            return file.error();
+        if (Status appended = file.value().append(bytes.value()); !appended.ok())
+            return appended;
+        return file.value().flush();
+    }();
+    const std::wstring made = native(copies.value().filePath(passing));
+    if (written.ok() && !::MoveFileExW(made.c_str(), native(copy).c_str(), MOVEFILE_WRITE_THROUGH) &&
+        ::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS)
+        written = systemFailure(Kind::WriteFailed, QDir::toNativeSeparators(copy), lastError());
+    ::DeleteFileW(made.c_str()); // when it failed, or the other copy's was kept
+    return written;
 }
 
 // The file read or appended to: the user's copy wherever it exists; else the file itself,

@@ -1,7 +1,8 @@
 #include "system_error.h"
 
-QString systemErrorText(int code) {
-    const std::optional<SystemReason> reason = reasonFor(code);
+namespace {
+
+QString textFor(std::optional<SystemReason> reason, int code) {
     if (!reason)
         return QStringLiteral("予期しないエラーが起きました（エラーコード %1）。").arg(code);
     switch (*reason) {
@@ -60,6 +61,12 @@ QString systemErrorText(int code) {
     return {};
 }
 
+} // namespace
+
+QString systemErrorText(int code) {
+    return textFor(reasonFor(code), code);
+}
+
 DataError systemFailure(DataError::Kind kind, const QString &path, int code) {
     using Kind = DataError::Kind;
     const std::optional<SystemReason> reason = reasonFor(code);
@@ -69,5 +76,5 @@ DataError systemFailure(DataError::Kind kind, const QString &path, int code) {
         else if (*reason == SystemReason::FileTooLarge)
             kind = Kind::FileSizeLimit;
     }
-    return DataError{.kind = kind, .path = path, .detail = systemErrorText(code)};
+    return DataError{.kind = kind, .path = path, .detail = textFor(reason, code)};
 }

@@ -6,23 +6,27 @@
 
 namespace {
 
+// The system's default program for the launcher's kind, where it may stand in; else nothing.
+QString standIn(const Launcher &launcher) {
+    return launcher.standInFor.isEmpty() ? QString() : defaultProgramFor(launcher.standInFor);
+}
+
 // The program a press starts: the launcher's own where it is there, else the default one.
 QString programToStart(const Launcher &launcher) {
-    if (launcher.standInFor.isEmpty() || QFileInfo::exists(launcher.program))
+    if (QFileInfo::exists(launcher.program))
         return launcher.program;
-    const QString fallback = defaultProgramFor(launcher.standInFor);
+    const QString fallback = standIn(launcher);
     return fallback.isEmpty() ? launcher.program : fallback;
 }
 
 } // namespace
 
 QString launchDescription(const Launcher &launcher) {
-    const QString program = programToStart(launcher);
-    if (program != launcher.program)
-        return QStringLiteral("既定の%1（%2）を起動します").arg(launcher.kind, program);
-    if (!QFileInfo::exists(program))
-        return QStringLiteral("%1（%2）は見つかりません").arg(launcher.kind, program);
-    return QStringLiteral("%1（%2）を起動します").arg(launcher.kind, program);
+    if (QFileInfo::exists(launcher.program))
+        return QStringLiteral("%1（%2）を起動します").arg(launcher.kind, launcher.program);
+    if (const QString fallback = standIn(launcher); !fallback.isEmpty())
+        return QStringLiteral("既定の%1（%2）を起動します").arg(launcher.kind, fallback);
+    return QStringLiteral("%1（%2）は見つかりません").arg(launcher.kind, launcher.program);
 }
 
 std::optional<QString> launch(const Launcher &launcher) {
