@@ -152,11 +152,19 @@ def compositor():
         xdotool("mousemove", 1023, 767)  # the cursor out of the picture
         shown = lambda: subprocess.check_output(["import", "-window", "root", "-depth", "8", "rgb:-"])
         on_window = lambda pixels, x, y: pixels[3 * (1024 * y + x):3 * (1024 * y + x) + 3] != b"\x20\x40\x60"
-        # Once drawn, and with the background drawn round it: then probe only what is not background.
+        # Once drawn, with the background drawn round it, and the same in two pictures running,
+        # so that nothing a window just closed left on the screen is taken for a window: then
+        # probe only what is not background.
         width, height = map(int, size(title))
-        pixels = wait(lambda: (lambda p: p if sum(on_window(p, x, y) for x in range(0, 1024, 8)
-                                                  for y in range(0, 768, 8)) >= width * height // 64
-                               and not on_window(p, 0, 767) else None)(shown()), "picture of " + title)
+        drawn = lambda p: sum(on_window(p, x, y) for x in range(0, 1024, 8)
+                              for y in range(0, 768, 8)) >= width * height // 64 and not on_window(p, 0, 767)
+        pictures = [None]
+
+        def settled():
+            pictures[:] = pictures[-1:] + [shown()]
+            return pictures[-1] if pictures[-1] == pictures[-2] and drawn(pictures[-1]) else None
+
+        pixels = wait(settled, "picture of " + title)
         for y, x in ((y, x) for y in range(15, 740, 20) for x in range(15, 1000, 20)):
             if not on_window(pixels, x, y):
                 continue
