@@ -111,6 +111,26 @@ QString DataError::message() const {
                                    "確かめてください。")
                         .arg(number(record), jushoFieldName(field)),
                     file, unchanged);
+    case Kind::SavedAsUtf8:
+        return told(QStringLiteral("この住所録は UTF-8 で保存されています（テキストエディターで"
+                                   "保存し直されたのかもしれません）。UTF-8 として読み込み、"
+                                   "一覧に出しました。\nこのままでは、以前の版の Pellinova では"
+                                   "読めません。次に「登録」で人を追加するとき、Shift-JIS に戻す"
+                                   "かどうかをお聞きします。"),
+                    file);
+    case Kind::HomeUnset:
+        return QStringLiteral("ホームフォルダーの場所（環境変数 HOME）が設定されていないか、"
+                              "絶対パスではないため、住所録の場所を決められません。\n"
+                              "HOME にホームフォルダーを設定してから、Pellinova を起動し直して"
+                              "ください。");
+    case Kind::PathNotText:
+        return told(QStringLiteral("環境変数 %1 のフォルダー名に、文字として読めないバイトがある"
+                                   "ため、住所録の場所を決められません。")
+                        .arg(detail),
+                    QStringLiteral("%1：%2").arg(detail, shownPath),
+                    QStringLiteral("%1 を UTF-8 のフォルダー名に直すか設定を外してから、"
+                                   "Pellinova を起動し直してください。")
+                        .arg(detail));
     case Kind::FolderMissing:
         return told(QStringLiteral("データファイルを置くフォルダーがありません。"), folder,
                     QStringLiteral("フォルダーを作ってから、%1%2").arg(tryAgain, unchanged));
@@ -147,6 +167,32 @@ QString DataError::message() const {
                                    "退避した部分は消さずに残します。「いいえ」を選んだ場合、"
                                    "住所録は元のままです。")
                         .arg(number(bytes)));
+    case Kind::NotAnAddressBook:
+        return told(QStringLiteral("データファイルの%1件目から先が、住所録の記録の形になって"
+                                   "いません。住所録ではないファイルかもしれないため、追加しません。")
+                        .arg(number(record)),
+                    file,
+                    QStringLiteral("ファイルの中身をテキストエディターで確かめてください。%1")
+                        .arg(unchanged));
+    case Kind::Utf8BookNotConverted:
+        return told(QStringLiteral("この住所録は UTF-8 で保存されています。このまま追加すると、"
+                                   "一つのファイルに二つの文字コードが混ざり、全体を読めるプログラム"
+                                   "がなくなります。"),
+                    file,
+                    QStringLiteral("\n住所録を Shift-JIS に戻してから、この人を追加しますか？\n"
+                                   "UTF-8 のファイルは消さずに、同じフォルダーに別の名前で残します。"
+                                   "「いいえ」を選んだ場合、住所録は元のままです。"));
+    case Kind::CannotConvertBook:
+        return told(QStringLiteral("この住所録は UTF-8 で保存されていて、%1文字%2は Shift-JIS で"
+                                   "保存できないため、Shift-JIS に戻せません。この人も追加できません。")
+                        .arg(record > 0 ? QStringLiteral("%1件目の記録の「%2」の欄にある")
+                                              .arg(number(record), jushoFieldName(field))
+                                        : QString(),
+                             describe(character)),
+                    file,
+                    QStringLiteral("テキストエディターでこの文字を取り除くか別の文字に替えてから、"
+                                   "%1\n%2")
+                        .arg(pressAddAgain, unchanged));
     case Kind::CannotSetAside:
         return told(QStringLiteral("途中で終わっている記録を別のファイルに退避できませんでした。"
                                    "%1")

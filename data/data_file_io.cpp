@@ -40,60 +40,95 @@ Result<QByteArray> readWhole(const DataFile &file) {
     return bytes;
 }
 
-// Copies the bytes to a new owner-only file beside the data file, named after it and the
-// time, and has it and its name reach the disk; the data file is not touched. Returns the
-// new file's name.
-Result<QString> setAside(const DataFolder &folder, const QString &dataFileName,
-                         QByteArrayView bytes) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = dataFileName + QStringLiteral(".broken-") + stamp;
-    for (int attempt = 2; folder.contains(name) && attempt <= 100; ++attempt)
-        name = dataFileName + QStringLiteral(".broken-%1-%2").arg(stamp).arg(attempt);
-
-    const auto failed = [&](const DataError &why) {
-        return DataError{.kind = Kind::CannotSetAside, .path = folder.path(), .detail = why.detail};
-    };
-    auto copy = folder.createFile(name);
-    if (!copy.ok())
-        return failed(copy.error());
-    Status written = copy.value().append(bytes);
+// A new owner-only file of that name in the folder holding the bytes, on the disk.
+Status writeNewFile(const DataFolder &folder, const QString &name, QByteArrayView bytes) {
+    auto file = folder.createFile(name);
+    if (!file.ok())
+        return file.error();
+    Status written = file.value().append(bytes);
     if (written.ok())
-        written = copy.value().flush();
+        written = file.value().flush();
+    if (!written.ok())
+        folder.remove(name);
+    return written;
+}
+
+// Copies the bytes to a new owner-only file beside the data file, named after it, what they
+// are and the time, and has it and its name reach the disk; the data file is not touched.
+// Returns the new file's name.
+Result<QString> setAside(const DataFolder &folder, const QString &dataFileName,
+                         const QString &what, QByteArrayView bytes) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = QStringLiteral("%1.%2-%3").arg(dataFileName, what, stamp);
+    QString name = base;
+    for (int attempt = 2; folder.contains(name) && attempt <= 100; ++attempt)
+        name = QStringLiteral("%1-%2").arg(base).arg(attempt);
+
+    Status written = writeNewFile(folder, name, bytes);
     if (written.ok())
         written = folder.flush();
     if (!written.ok()) {
         folder.remove(name);
-        return failed(written.error());
+        return DataError{.kind = Kind::CannotSetAside,
+                         .path = folder.path(),
+                         .detail = written.error().detail};
     }
     return name;
+}
+
+// Sets the whole file aside, then writes the new bytes under a passing name and puts them in
+// its place in one step. On failure the data file is where and as it was, and the copy is not
+// kept.
+AppendResult replaceWhole(const DataFolder &folder, DataFile &file, QByteArrayView before,
+                          QByteArrayView bytes) {
+    const auto aside = setAside(folder, file.name(), QStringLiteral("utf8"), before);
+    if (!aside.ok())
+        return aside.error();
+    const QString passing = file.name() + QStringLiteral(".new");
+    folder.remove(passing); // what an attempt that was cut short left
+    Status replaced = writeNewFile(folder, passing, bytes);
+    if (replaced.ok())
+        replaced = folder.replaceDataFile(passing, file);
+    if (replaced.ok())
+        return Appended{folder.filePath(aside.value()), true};
+    folder.remove(passing);
+    folder.remove(aside.value());
+    return replaced.error();
 }
 
 } // namespace
 
 Result<QByteArray> readDataFile(const DataFileLocation &location) {
-    auto folder = DataFolder::open(location, DataFolder::Access::Read);
-    if (!folder.ok()) {
-        if (folder.error().kind == Kind::FolderMissing)
+    if (location.unusable)
+        return *location.unusable;
+    // No folder for the book yet is as empty as no file, however the system finds it out.
+    const auto missing = [&](const DataError &error) -> Result<QByteArray> {
+        if (error.kind == Kind::FolderMissing)
             return DataError{.kind = Kind::FileMissing, .path = location.path};
-        return folder.error();
-    }
+        return error;
+    };
+    const auto folder = DataFolder::open(location, DataFolder::Access::Read);
+    if (!folder.ok())
+        return missing(folder.error());
     const auto file = folder.value().openDataFile();
     if (!file.ok())
-        return file.error();
+        return missing(file.error());
     return readWhole(file.value());
 }
 
 AppendResult appendToDataFile(const DataFileLocation &location,
                               const std::function<Result<AppendPlan>(QByteArrayView)> &decide) {
+    if (location.unusable)
+        return *location.unusable;
     const auto opened = DataFolder::open(location, DataFolder::Access::Append);
     if (!opened.ok())
         return opened.error();
     const DataFolder &folder = opened.value();
     bool created = false;
-    const auto opening = folder.openDataFile(&created);
+    auto opening = folder.openDataFile(&created);
     if (!opening.ok())
         return opening.error();
-    const DataFile &file = opening.value();
+    DataFile &file = opening.value();
     const auto refuse = [&](const DataError &error) -> AppendResult {
         if (created)
             folder.remove(file);
@@ -108,12 +143,16 @@ AppendResult appendToDataFile(const DataFileLocation &location,
     if (!decision.ok())
         return refuse(decision.error());
     const AppendPlan &plan = decision.value();
+    folder.makePrivate();
+    file.makePrivate();
+    if (plan.replace)
+        return replaceWhole(folder, file, before, plan.bytes);
     const QByteArrayView tail = QByteArrayView(before).sliced(plan.keep);
 
     // The cut-off bytes are safe in a file of their own before the data file loses them.
     QString aside;
     if (!tail.isEmpty()) {
-        auto copied = setAside(folder, file.name(), tail);
+        auto copied = setAside(folder, file.name(), QStringLiteral("broken"), tail);
         if (!copied.ok())
             return copied.error();
         aside = copied.value();

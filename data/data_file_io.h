@@ -22,21 +22,25 @@ void reportFileSizeLimitAsError();
 [[nodiscard]] Result<QByteArray> readDataFile(const DataFileLocation &location);
 
 // What to do with the data file as it stands: keep its first `keep` bytes, setting the rest
-// aside in a file of its own, and append `bytes`.
+// aside in a file of its own, and append `bytes`; or, to replace it, set it aside whole and
+// make `bytes` the whole file in one step.
 struct AppendPlan {
     QByteArray bytes;
     qsizetype keep = 0;
+    bool replace = false;
 };
 
 // What an append did besides adding its bytes.
 struct Appended {
-    QString setAside = {}; // the file the cut-off bytes went to, if any did
+    QString setAside = {}; // the file the cut-off bytes, or the replaced file, went to
+    bool replaced = false; // the file was written anew (from UTF-8 into Shift-JIS)
 };
 using AppendResult = Result<Appended>;
 
 // Under an exclusive hold: reads the file (created owner-only if missing), lets `decide`
 // judge its bytes, and carries out the plan all or nothing. Success means the bytes have
-// reached the disk; on failure the file is as it was.
+// reached the disk; on failure the file is as it was. Only an append that goes ahead makes
+// the program's folder and the file private.
 [[nodiscard]] AppendResult
 appendToDataFile(const DataFileLocation &location,
                  const std::function<Result<AppendPlan>(QByteArrayView existing)> &decide);

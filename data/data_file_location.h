@@ -1,6 +1,10 @@
 #pragma once
 
+#include "data_error.h"
+
 #include <QString>
+
+#include <optional>
 
 enum class FolderCreation {
     MustExist,       // the folder is not the program's own: never create it
@@ -15,6 +19,9 @@ struct DataFileLocation {
     // write (under C:\Program Files), as Windows itself kept it for earlier versions; read
     // whenever it exists. Empty: none.
     QString userCopy = {};
+    // Why no place could be found for it (the environment names none that can be used), told
+    // at every open and every append.
+    std::optional<DataError> unusable = {};
 };
 
 // The one fixed place of the data file on this platform.

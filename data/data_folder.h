@@ -62,6 +62,9 @@ public:
     Status truncate(qint64 size) const;
     // Returns once what was written has reached the disk.
     Status flush() const;
+    // Group and others lose every right to it (POSIX; Windows leaves that to its access lists).
+    void makePrivate() const;
+    void close() { m_handle.reset(); }
 
 private:
     UniqueHandle m_handle;
@@ -82,8 +85,12 @@ public:
     // copy, the folder is that of the file really read or appended to.
     static Result<DataFolder> open(const DataFileLocation &location, Access access);
 
+    // The folder really reached: a ".." on the way taken as the system takes it.
     const QString &path() const { return m_path; }
     QString filePath(const QString &name) const;
+    // The program's own folder loses every right of group and others (POSIX); any other is
+    // left as it is.
+    void makePrivate() const;
 
     // Opens the data file; an append creates it when missing and says so in *created.
     Result<DataFile> openDataFile(bool *created = nullptr) const;
@@ -93,18 +100,24 @@ public:
     void remove(const QString &name) const;
     // Removes the data file that openDataFile() created, while it is still open.
     void remove(const DataFile &created) const;
+    // Puts the file of that name in the data file's place in one step, and has that reach the
+    // disk. The data file, open for an append, is closed first (Windows cannot replace a file
+    // it holds open); on failure it is where it was and the other file is left for the caller.
+    Status replaceDataFile(const QString &name, DataFile &dataFile) const;
     // Returns once the names of the files made in the folder have reached the disk.
     Status flush() const;
 
 private:
-    DataFolder(UniqueHandle handle, QString path, QString fileName, Access access)
+    DataFolder(UniqueHandle handle, QString path, QString fileName, Access access, bool own)
         : m_handle(std::move(handle))
         , m_path(std::move(path))
         , m_fileName(std::move(fileName))
-        , m_access(access) {}
+        , m_access(access)
+        , m_own(own) {}
 
     UniqueHandle m_handle;
     QString m_path;
     QString m_fileName; // the data file's name in the folder
     Access m_access;
+    bool m_own; // the program's own folder, which it made
 };

@@ -1,5 +1,6 @@
 #include "data_file_io.h"
 #include "data_folder.h"
+#include "folder_trust_posix.h"
 #include "system_error.h"
 
 #include <QFile>
@@ -42,28 +43,6 @@ QString joined(const QString &folder, const QString &name) {
 
 QStringList componentsOf(const QString &path) {
     return path.split(u'/', Qt::SkipEmptyParts);
-}
-
-uid_t user() {
-    static const uid_t euid = ::geteuid();
-    return euid;
-}
-
-// Root's folders and the user's own are trusted; anyone else could swap what is in theirs.
-bool trustedOwner(const struct stat &info) {
-    return info.st_uid == user() || info.st_uid == 0;
-}
-
-// Whether another user could put something of theirs in the folder. In a root-owned folder
-// with the sticky bit, like /tmp, no one can replace what is not theirs.
-bool othersMayWrite(const struct stat &info) {
-    return (info.st_mode & (S_IWGRP | S_IWOTH)) && !(info.st_uid == 0 && (info.st_mode & S_ISVTX));
-}
-
-// Group and others lose every right: the address book is personal data.
-void makePrivate(int fd, const struct stat &info) {
-    if (info.st_mode & (S_IRWXG | S_IRWXO))
-        (void)::fchmod(fd, info.st_mode & 07700);
 }
 
 // An open folder, what it was when opened, and the path it was reached by.
@@ -252,6 +231,12 @@ Status DataFile::truncate(qint64 size) const {
     return {};
 }
 
+void DataFile::makePrivate() const {
+    struct stat info;
+    if (::fstat(handle(), &info) == 0)
+        ::makePrivate(handle(), info);
+}
+
 Status DataFile::flush() const {
     if (::fsync(handle()) != 0)
         return systemFailure(Kind::WriteFailed, m_path, errno);
@@ -259,29 +244,36 @@ Status DataFile::flush() const {
 }
 
 Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access access) {
-    const QFileInfo file(location.path);
-    const QString path = file.absolutePath();
+    // The path is walked as it is written: a ".." goes up from the folder really reached, as
+    // the system itself takes it, never by cutting the text.
+    QStringList folders = componentsOf(location.path);
+    const QString fileName = folders.isEmpty() ? QString() : folders.takeLast();
     const bool own = location.folders == FolderCreation::CreateOwnFolder;
+    const bool append = access == Access::Append;
     auto top = root();
     if (!top.ok())
         return top.error();
-    auto reached =
-        Walk(own && access == Access::Append).through(std::move(top.value()), componentsOf(path));
+    auto reached = Walk(own && append).through(std::move(top.value()), folders);
     if (!reached.ok())
         return reached.error();
     Place &folder = reached.value();
 
-    // The folder itself must be the user's. The program's own is made private; any other is
-    // left as it is, and refused if others may put things in it.
-    if (folder.info.st_uid != user())
-        return DataError{.kind = Kind::NotYours, .path = path};
-    if (own)
-        makePrivate(folder.folder.get(), folder.info);
-    else if (othersMayWrite(folder.info))
-        return DataError{.kind = Kind::OpenToOthers, .path = path};
+    // The folder itself must be the user's. The program's own is made private once something
+    // is added to it (makePrivate()); any other is left as it is, and refused if others may
+    // put things in it.
+    if (folder.info.st_uid != currentUser())
+        return DataError{.kind = Kind::NotYours, .path = folder.path};
+    if (!own && othersMayWrite(folder.info))
+        return DataError{.kind = Kind::OpenToOthers, .path = folder.path};
     if (!lock(folder.folder.get(), access))
-        return DataError{.kind = Kind::Busy, .path = location.path};
-    return DataFolder(std::move(folder.folder), path, file.fileName(), access);
+        return DataError{.kind = Kind::Busy, .path = joined(folder.path, fileName)};
+    return DataFolder(std::move(folder.folder), folder.path, fileName, access, own);
+}
+
+void DataFolder::makePrivate() const {
+    struct stat info;
+    if (m_own && ::fstat(m_handle.get(), &info) == 0)
+        ::makePrivate(m_handle.get(), info);
 }
 
 QString DataFolder::filePath(const QString &name) const {
@@ -349,9 +341,8 @@ Result<DataFile> DataFolder::openDataFile(bool *created) const {
         return systemFailure(Kind::ReadFailed, path, errno);
     if (!S_ISREG(info.st_mode))
         return DataError{.kind = Kind::NotAFile, .path = path};
-    if (info.st_uid != user())
+    if (info.st_uid != currentUser())
         return DataError{.kind = Kind::NotYours, .path = path};
-    makePrivate(file.get(), info);
     return DataFile(std::move(file), m_fileName, path, info.st_size);
 }
 
@@ -378,6 +369,15 @@ void DataFolder::remove(const QString &name) const {
 
 void DataFolder::remove(const DataFile &created) const {
     remove(created.name());
+}
+
+Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) const {
+    // The lock is on the folder, so the data file's handle may stay open until the end.
+    (void)dataFile;
+    if (::renameat(m_handle.get(), QFile::encodeName(name).constData(), m_handle.get(),
+                   QFile::encodeName(m_fileName).constData()) != 0)
+        return systemFailure(Kind::WriteFailed, filePath(m_fileName), errno);
+    return flush();
 }
 
 Status DataFolder::flush() const {

@@ -202,7 +202,7 @@ Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access acc
     // The folder is checked when the file is opened in it.
     const QFileInfo file(chosen.value());
     return DataFolder(UniqueHandle(), QDir::toNativeSeparators(file.absolutePath()),
-                      file.fileName(), access);
+                      file.fileName(), access, false);
 }
 
 QString DataFolder::filePath(const QString &name) const {
@@ -260,6 +260,28 @@ void DataFolder::remove(const DataFile &created) const {
     FILE_DISPOSITION_INFO dispose{};
     dispose.DeleteFile = TRUE;
     ::SetFileInformationByHandle(created.handle(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+void DataFile::makePrivate() const {} // who may read it is for its access lists to say
+
+void DataFolder::makePrivate() const {}
+
+Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) const {
+    // The data file, held open and shared with no one, cannot be replaced until it is closed:
+    // for that moment, another program may open it first, which the patience rides out.
+    dataFile.close();
+    const std::wstring from = native(filePath(name));
+    const std::wstring to = native(filePath(m_fileName));
+    const auto deadline = std::chrono::steady_clock::now() + kSharePatience;
+    while (!::MoveFileExW(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+            std::chrono::steady_clock::now() >= deadline)
+            return systemFailure(Kind::WriteFailed, filePath(m_fileName), int(error));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return {};
 }
 
 // NTFS and FAT write a new file's name with the file's own metadata; a folder cannot be

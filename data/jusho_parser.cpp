@@ -1,5 +1,6 @@
 #include "jusho_parser.h"
 
+#include "book_encoding.h"
 #include "jusho_record.h"
 #include "shift_jis.h"
 
@@ -90,6 +91,9 @@ ShiftJis::Shown toText(QStringView field) {
 ShiftJis::Shown toText(QByteArrayView field) {
     return ShiftJis::decodeForShowing(field);
 }
+ShiftJis::Shown fromUtf8(QByteArrayView field) {
+    return {textOfUtf8(field), !field.isValidUtf8()};
+}
 
 // The load itself, over decoded text or over bytes that are decoded field by field. A record
 // goes to store(record, field, raw), field by field, only once all eight have been read, so
@@ -132,17 +136,38 @@ ParsedFile parse(View text, const QString &path, Store &&store) {
     return parsed;
 }
 
-template <typename View> ParsedFile parseInto(JushoTable &table, View text, const QString &path) {
-    return parse(text, path, [&table](qint16 record, qint16 field, View raw) {
-        ShiftJis::Shown cell = toText(raw);
+template <typename View, typename Decode>
+ParsedFile parseInto(JushoTable &table, View text, const QString &path, Decode &&decode) {
+    return parse(text, path, [&](qint16 record, qint16 field, View raw) {
+        ShiftJis::Shown cell = decode(raw);
         table.setCell(record, field, cell.text);
         return cell.substituted;
     });
 }
 
+template <typename View> ParsedFile parseInto(JushoTable &table, View text, const QString &path) {
+    return parseInto(table, text, path, [](View raw) { return toText(raw); });
+}
+
+// A book saved again as UTF-8 reads field by field: its delimiters are ASCII too.
+ParsedFile parseUtf8(JushoTable &table, QByteArrayView bytes, const QString &path) {
+    const QByteArrayView text = withoutByteOrderMark(bytes);
+    ParsedFile parsed = parseInto(table, text, path, fromUtf8);
+    parsed.wholeRecordsEnd += bytes.size() - text.size();
+    parsed.loaded.savedAsUtf8 = DataError{.kind = DataError::Kind::SavedAsUtf8, .path = path};
+    return parsed;
+}
+
 } // namespace
 
 ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path) {
+    return parseJushoTable(table, bytes, path, encodingOf(bytes));
+}
+
+ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path,
+                           BookEncoding encoding) {
+    if (encoding == BookEncoding::Utf8)
+        return parseUtf8(table, bytes, path);
     // Decoding the file in one piece is much faster than field by field. Bytes that do not
     // decode may still lie outside every field (after a closing quote), so only the field by
     // field reading can tell whether, and where, a field is damaged. It also counts in bytes,
@@ -157,4 +182,12 @@ ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QStrin
 
 ParsedFile scanJushoFile(QByteArrayView bytes, const QString &path) {
     return parse(bytes, path, [](qint16, qint16, QByteArrayView) { return false; });
+}
+
+void forEachField(QByteArrayView bytes,
+                  const std::function<void(qint16 record, qint16 field, QByteArrayView raw)> &visit) {
+    parse(bytes, QString(), [&](qint16 record, qint16 field, QByteArrayView raw) {
+        visit(record, field, raw);
+        return false;
+    });
 }

@@ -4,7 +4,10 @@ namespace {
 
 QString textFor(std::optional<SystemReason> reason, int code) {
     if (!reason)
-        return QStringLiteral("予期しないエラーが起きました（エラーコード %1）。").arg(code);
+        return QStringLiteral("システムが予期しないエラー（%1）を返しました。もう一度お試し"
+                              "ください。同じエラーが続くときは、コンピューターを再起動するか、"
+                              "このエラーの名前を添えて管理者に相談してください。")
+            .arg(codeName(code));
     switch (*reason) {
     case SystemReason::AccessDenied:
         return QStringLiteral("アクセスが許可されていません。アクセス権を確かめてください。");
@@ -57,6 +60,9 @@ QString textFor(std::optional<SystemReason> reason, int code) {
                               "接続を確かめてから、もう一度お試しください。");
     case SystemReason::Antivirus:
         return QStringLiteral("ウイルス対策ソフトがこのファイルへのアクセスを止めています。");
+    case SystemReason::EncryptionLocked:
+        return QStringLiteral("暗号化された場所のロックが解除されていないため、使えません。"
+                              "ロックを解除してから、もう一度お試しください。");
     }
     return {};
 }

@@ -31,11 +31,16 @@ enum class SystemReason {
     Unsupported,
     NetworkLost,
     Antivirus,
+    EncryptionLocked,
 };
 
 // The reason an error code of this platform stands for (errno, or GetLastError() on Windows);
 // nothing for a code the program does not know.
 std::optional<SystemReason> reasonFor(int code);
+
+// The system's own name for a code the program has no words for ("ENOKEY"; on Windows, its
+// own description where it has one in Japanese), with its number.
+QString codeName(int code);
 
 // Why a call to the operating system failed, from its error code (errno, or GetLastError()
 // on Windows): one or two Japanese sentences, with what to do where there is something to

@@ -1,6 +1,7 @@
 #include "system_error.h"
 
 #include <cerrno>
+#include <cstring>
 
 std::optional<SystemReason> reasonFor(int code) { // errno
     using Reason = SystemReason;
@@ -28,6 +29,7 @@ std::optional<SystemReason> reasonFor(int code) { // errno
     case EIO:
         return Reason::DiskError;
     case EUCLEAN:
+    case EBADMSG: // a checksum that does not match what was read
         return Reason::FileSystemDamaged;
     case ENAMETOOLONG:
         return Reason::NameTooLong;
@@ -50,7 +52,19 @@ std::optional<SystemReason> reasonFor(int code) { // errno
     case EINVAL:
     case EOPNOTSUPP:
     case ENOLCK:
+    case ENOSYS:
         return Reason::Unsupported;
+    case EILSEQ: // a name the file system cannot store
+        return Reason::InvalidName;
+    case ENOKEY: // a folder encrypted by its file system (fscrypt) and not unlocked
+    case EKEYEXPIRED:
+    case EKEYREVOKED:
+    case EKEYREJECTED:
+        return Reason::EncryptionLocked;
+    case ENOBUFS:
+        return Reason::OutOfMemory;
+    case EDEADLK:
+        return Reason::InUse;
     case ESTALE:
     case ETIMEDOUT:
     case ENOTCONN:
@@ -61,8 +75,16 @@ std::optional<SystemReason> reasonFor(int code) { // errno
     case ENETDOWN:
     case ENETUNREACH:
     case EREMOTEIO:
+    case ENOLINK:
+    case ECOMM:
         return Reason::NetworkLost;
     default:
         return std::nullopt;
     }
+}
+
+QString codeName(int code) {
+    const char *name = ::strerrorname_np(code);
+    return name ? QStringLiteral("%1、エラー番号 %2").arg(QLatin1String(name)).arg(code)
+                : QStringLiteral("エラー番号 %1").arg(code);
 }

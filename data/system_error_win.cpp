@@ -64,7 +64,12 @@ std::optional<SystemReason> reasonFor(int code) { // GetLastError()
     case ERROR_INVALID_FUNCTION:
     case ERROR_NOT_SUPPORTED:
     case ERROR_INVALID_PARAMETER:
+    case ERROR_CALL_NOT_IMPLEMENTED:
         return Reason::Unsupported;
+    case ERROR_ENCRYPTION_FAILED:
+    case ERROR_FILE_ENCRYPTED:
+    case ERROR_NO_RECOVERY_POLICY:
+        return Reason::EncryptionLocked;
     case ERROR_BAD_NETPATH:
     case ERROR_NETNAME_DELETED:
     case ERROR_UNEXP_NET_ERR:
@@ -79,4 +84,17 @@ std::optional<SystemReason> reasonFor(int code) { // GetLastError()
     default:
         return std::nullopt;
     }
+}
+
+QString codeName(int code) {
+    // Windows' own words for it where they are Japanese, as on a Japanese Windows.
+    wchar_t *text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, DWORD(code), MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
+        reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    const QString words = QString::fromWCharArray(text, int(length)).trimmed();
+    ::LocalFree(text);
+    const QString number = QStringLiteral("Windows のエラーコード %1").arg(code);
+    return words.isEmpty() ? number : QStringLiteral("%1、%2").arg(words, number);
 }

@@ -85,7 +85,8 @@ private slots:
 
     // Each row gives the file at each press of Open (none: no file): every Open adds only the
     // names of whole records beyond those listed, and none of them chooses anything. An Open
-    // that cannot read the whole file says why, naming the file, after the last press. Then
+    // that cannot read the whole file says why, naming the file; that the book was saved as
+    // UTF-8 is said only once. Then
     // each name listed shows one whole person: a file replaced by a shorter, damaged one
     // never mixes the fields of two.
     void open_data() {
@@ -100,15 +101,22 @@ private slots:
         QTest::newRow("cut short") << QList{book(2) + "\"c\",\""} << 2 << "3件目の記録の途中";
         QTest::newRow("replaced by a shorter one cut short")
             << QList{book(3), book(1) + "\"X2\",\"X2の住所\",\""} << 3 << "2件目の記録の途中";
+        QTest::newRow("saved as UTF-8, with a byte order mark, then without")
+            << QList{"\xEF\xBB\xBF" + utf8Lines(people(2)), utf8Lines(people(3))} << 3
+            << "UTF-8 で保存";
     }
     void open() {
         QFETCH(QList<QByteArray>, files);
         QFETCH(int, listed);
         QFETCH(QString, cause);
         ShownMessage shown;
+        int told = 0;
         for (const QByteArray &bytes : files) {
             QVERIFY(bytes.isNull() || writeFile(path, bytes));
-            shown = press("cmdOpen");
+            const ShownMessage pressed = press("cmdOpen");
+            told += pressed.count;
+            if (pressed.count > 0)
+                shown = pressed;
             QCOMPARE(names()->currentIndex(), -1);
             QCOMPARE(names()->currentText(), prompt);
             QCOMPARE(details(), startDetails);
@@ -117,12 +125,12 @@ private slots:
         for (const QStringList &fields : people(listed))
             listedNames << fields.first();
         QCOMPARE(items(), listed < 0 ? QStringList() : listedNames);
-        QCOMPARE(shown.count, int(!cause.isEmpty()));
+        QCOMPARE(told, int(!cause.isEmpty()));
         QVERIFY2(shown.text.contains(cause) && shown.text.contains(cause.isEmpty() ? "" : path),
                  qPrintable(shown.text));
-        QCOMPARE(shown.icon, cause.isEmpty()         ? QMessageBox::NoIcon
-                             : files.last().isNull() ? QMessageBox::Information
-                                                     : QMessageBox::Warning);
+        QCOMPARE(shown.icon, cause.isEmpty()          ? QMessageBox::NoIcon
+                             : files.first().isNull() ? QMessageBox::Information
+                                                      : QMessageBox::Warning);
         names()->setFocus();
         for (int item = 0; item < names()->count(); ++item) {
             QTest::keyClick(names(), Qt::Key_Down);
@@ -188,6 +196,20 @@ private slots:
         QCOMPARE(mark.capturedLength(1) + QLocale(QLocale::English).toInt(mark.captured(2)),
                  6000 + 2); // every x and the line break shown or counted
         QCOMPARE(lines.size(), 9);
+    }
+
+    // A message naming a place of 5,000 characters, a few of them long folder names, wraps
+    // within a box no wider than the screen, and shows the whole path.
+    void longPathReadsWhole() {
+        QString place = dir.path();
+        while (place.size() < 5000)
+            place += QStringLiteral("/%1").arg(QString(place.size() % 3 ? 20 : 200, u'x'));
+        window = std::make_unique<frmJusho>(DataFileLocation{place + "/Tovrin.txt"});
+        window->show();
+        ShownMessage shown = press("cmdOpen");
+        QVERIFY(shown.text.remove(QChar(0x200B)).contains(QDir::toNativeSeparators(place)));
+        QVERIFY2(shown.size.width() <= window->screen()->availableGeometry().width(),
+                 qPrintable(QString::number(shown.size.width())));
     }
 
     // Register shows the one registration window, modal over this one, at every press; 終了

@@ -6,6 +6,7 @@
 #include "shift_jis.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <array>
 #include <memory>
@@ -29,9 +30,25 @@ QString describe(const LoadResult &loaded) {
     return text;
 }
 
+// A field as UTF-8, and whether anything in it was not.
+ShiftJis::Shown fromUtf8(QByteArrayView field) {
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    ShiftJis::Shown shown{utf8.decode(field)};
+    shown.substituted = utf8.hasError();
+    return shown;
+}
+
 // The reading rules once more, put another way: a pattern for one field over the bytes,
 // each field decoded on its own, where the reader decodes the whole file first if it can.
+// A book saved as UTF-8 (a byte order mark, or UTF-8 throughout beyond ASCII) reads as UTF-8.
 LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
+    static const QRegularExpression beyondAscii(QStringLiteral("[^\\x00-\\x7F]"));
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    const bool utf8 =
+        mark || (QString::fromLatin1(bytes).contains(beyondAscii) && !fromUtf8(bytes).substituted);
+    if (mark)
+        bytes = bytes.sliced(3);
     static const QRegularExpression field(
         QLatin1String(R"re((?:"([^"]*)"[^,\n]*(?:,|\n|\z)|(?!") *([^,\n]*?) *(?:,|\r?\n|\z)))re"));
     const QString latin1 = QString::fromLatin1(bytes); // one character per byte
@@ -53,8 +70,9 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
                 return loaded;
             }
             const int text = match.hasCaptured(1) ? 1 : 2;
-            const auto shown = ShiftJis::decodeForShowing(
-                bytes.sliced(match.capturedStart(text), match.capturedLength(text)));
+            const QByteArrayView raw =
+                bytes.sliced(match.capturedStart(text), match.capturedLength(text));
+            const auto shown = utf8 ? fromUtf8(raw) : ShiftJis::decodeForShowing(raw);
             if (shown.substituted && !stray)
                 stray = here;
             texts[column] = shown.text;
@@ -146,9 +164,12 @@ std::optional<QString> checkLine(const JushoRecord &record) {
     if (!bytes.startsWith('"') || !bytes.endsWith("\"\r\n"))
         return QStringLiteral("not a quoted line: %1").arg(QString::fromLatin1(bytes.toHex()));
 
-    // Twice, so that the line's end is seen to leave the next record intact.
+    // Twice, so that the line's end is seen to leave the next record intact. As Shift-JIS: a
+    // few lines of rare characters alone are also UTF-8, and a book of nothing else would be
+    // taken for one.
     auto table = std::make_unique<JushoTable>();
-    const LoadResult loaded = parseJushoTable(*table, bytes + bytes, kPath).loaded;
+    const LoadResult loaded =
+        parseJushoTable(*table, bytes + bytes, kPath, BookEncoding::ShiftJis).loaded;
     if (!loaded.complete() || loaded.strayBytes || loaded.count != 2)
         return QStringLiteral("two copies of the line read as %1").arg(describe(loaded));
     for (qint16 row = 1; row <= 2; ++row) {

@@ -19,6 +19,9 @@
 static const QString kGuide =
     QStringLiteral("・・・・・・・・・・補足情報・・・・・・・・・・・・\r\n");
 
+// The person already in the book of the rows that ask about it.
+static const QStringList kFirst{"人", "", ";", ";", ";", ";", "", ""};
+
 using Typing = std::function<void()>; // what a row types before Add
 Q_DECLARE_METATYPE(Typing)
 
@@ -45,8 +48,7 @@ class TestFrmToroku : public QObject {
     QComboBox *kind(int row) const { return get<QComboBox>("cboPhone_" + QString::number(row)); }
     QListWidget *categories() const { return get<QListWidget>("lstOS"); }
     QPlainTextEdit *notes() const { return get<QPlainTextEdit>("Text1"); }
-    ShownMessage press(const QString &button,
-                       QMessageBox::StandardButton answer = QMessageBox::Ok) const {
+    ShownMessage press(const QString &button, Answer answer = QMessageBox::Ok) const {
         QPushButton *pushed = get<QPushButton>(button);
         return messagesDuring([pushed] { QTest::mouseClick(pushed, Qt::LeftButton); }, answer);
     }
@@ -152,45 +154,52 @@ private slots:
 
     // What Add cannot simply write reaches the user over the window, which keeps every field
     // and the choice: a refusal names the field and the character and writes nothing; a
-    // cut-off last record is asked about, and only はい sets it aside and adds the person.
-    // The buttons say はい and いいえ with no translation of Qt installed.
+    // cut-off last record, or a book saved as UTF-8, is asked about, and only はい (Y) sets it
+    // aside and adds the person. The buttons say はい and いいえ, with the keys that answer
+    // them, with no translation of Qt installed.
     void addNeedsTheUser_data() {
+        QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("address");
-        QTest::addColumn<QByteArray>("tail"); // after the whole record in the file
-        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<Qt::Key>("key");         // that answers every question
         QTest::addColumn<QStringList>("buttons"); // of every message box, sorted
         QTest::addColumn<QString>("seen");        // in the last message
-        QTest::newRow("refused") << "東京😀" << QByteArray() << QMessageBox::Ok
-                                 << QStringList{"OK"} << "「住所」の文字「😀」（U+1F600）";
-        QTest::newRow("cut-off record, いいえ") << "東京" << QByteArray("\"cut") << QMessageBox::No
-                                               << QStringList{"いいえ", "はい"} << "最後の記録（2件目）";
-        QTest::newRow("cut-off record, はい")
-            << "東京" << QByteArray("\"cut") << QMessageBox::Yes
-            << QStringList{"OK", "いいえ", "はい"} << "Tovrin.txt.broken-";
+        QTest::addColumn<QString>("aside");       // the file set aside, if any
+        const QByteArray book = shiftJisLines({kFirst});
+        const QStringList asked{"いいえ(&N)", "はい(&Y)"};
+        QTest::newRow("refused") << book << "東京😀" << Qt::Key_Y << QStringList{"OK"}
+                                 << "「住所」の文字「😀」（U+1F600）" << "";
+        QTest::newRow("cut-off record, N")
+            << book + "\"cut" << "東京" << Qt::Key_N << asked << "最後の記録（2件目）" << "";
+        QTest::newRow("cut-off record, Y") << book + "\"cut" << "東京" << Qt::Key_Y
+                                           << QStringList{"OK"} + asked << "Tovrin.txt.broken-"
+                                           << "Tovrin.txt.broken-*";
+        QTest::newRow("saved as UTF-8, Y") << utf8Lines({kFirst}) << "東京" << Qt::Key_Y
+                                           << QStringList{"OK"} + asked << "Tovrin.txt.utf8-"
+                                           << "Tovrin.txt.utf8-*";
     }
     void addNeedsTheUser() {
+        QFETCH(QByteArray, before);
         QFETCH(QString, address);
-        QFETCH(QByteArray, tail);
-        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(Qt::Key, key);
         QFETCH(QStringList, buttons);
         QFETCH(QString, seen);
-        const QByteArray whole = shiftJisLines({{"r", "", ";", ";", ";", ";", "", ""}});
-        QVERIFY(writeFile(dataPath(), whole + tail));
+        QFETCH(QString, aside);
+        QVERIFY(writeFile(dataPath(), before));
         get("txtShimei")->setText(QStringLiteral("山田"));
         get("txtJusho")->setText(address);
         categories()->setCurrentRow(3);
-        ShownMessage shown = press("OKButton", answer);
+        ShownMessage shown = press("OKButton", key);
 
-        const bool added = answer == QMessageBox::Yes;
+        const bool added = !aside.isEmpty();
         shown.buttons.sort();
         QCOMPARE(shown.buttons, buttons);
         QVERIFY2(shown.text.contains(seen), qPrintable(shown.text));
-        const QStringList aside = QDir(m_dir->path()).entryList({"Tovrin.txt.broken-*"});
-        QCOMPARE(aside.size(), int(added));
-        QCOMPARE(fileBytes(dataPath()),
-                 whole + (added ? shiftJisLines(
-                                      {{"山田", address, ";", ";", ";", ";", "会社関係", kGuide}})
-                                : tail));
+        const QStringList setAside = QDir(m_dir->path()).entryList({"Tovrin.txt.*"});
+        QCOMPARE(setAside, added ? QDir(m_dir->path()).entryList({aside}) : QStringList());
+        QCOMPARE(setAside.size(), int(added));
+        const QByteArray person =
+            shiftJisLines({{"山田", address, ";", ";", ";", ";", "会社関係", kGuide}});
+        QCOMPARE(fileBytes(dataPath()), added ? shiftJisLines({kFirst}) + person : before);
         QCOMPARE(get("txtShimei")->text(), QStringLiteral("山田"));
         QCOMPARE(get("txtJusho")->text(), address);
         QCOMPARE(categories()->selectedItems().value(0), categories()->item(3));

@@ -4,11 +4,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStringEncoder>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <variant>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -25,11 +28,21 @@ inline bool writeFile(const QString &path, const QByteArray &bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Data file lines for the records, encoded here so that no test relies on the program's writer.
-inline QByteArray shiftJisLines(const QList<QStringList> &records) {
+// Data file lines for the records, encoded here so that no test relies on the program's writer:
+// in Shift-JIS, or in UTF-8 as a text editor may save the book again.
+inline QString bookText(const QList<QStringList> &records) {
     QString text;
     for (const QStringList &fields : records)
         text += u'"' + fields.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
+    return text;
+}
+
+inline QByteArray utf8Lines(const QList<QStringList> &records) {
+    return bookText(records).toUtf8();
+}
+
+inline QByteArray shiftJisLines(const QList<QStringList> &records) {
+    const QString text = bookText(records);
 #ifdef Q_OS_WIN // Qt for Windows converts through ICU only when built with it
     QByteArray bytes(2 * text.size(), Qt::Uninitialized); // two bytes at most for each unit
     bytes.resize(::WideCharToMultiByte(932, 0, reinterpret_cast<const wchar_t *>(text.utf16()),
@@ -47,29 +60,41 @@ struct ShownMessage {
     int count = 0;             // message boxes answered
     QStringList buttons;       // the buttons' texts, of every message box in turn
     QWidget *window = nullptr; // the last modal window of any kind
+    QSize size;                // of the last message box, as shown
 };
 
 // Runs the action and closes every modal window it opens, answering each message box with
-// the button given, and keeps the last message box's text.
+// the button given, or a question by pressing the key given on it (any other box with OK),
+// and keeps the last message box's text.
+using Answer = std::variant<QMessageBox::StandardButton, Qt::Key>;
 inline ShownMessage messagesDuring(const std::function<void()> &action,
-                                   QMessageBox::StandardButton answer = QMessageBox::Ok) {
+                                   Answer answer = QMessageBox::Ok) {
     ShownMessage shown;
     QWidget *const alreadyOpen = QApplication::activeModalWidget();
+    QPointer<QWidget> answered; // a key's press closes its box a moment later
     QTimer poll; // ends with this function, so it never outlives what it captures
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || modal == alreadyOpen)
+        if (!modal || modal == alreadyOpen || modal == answered)
             return;
         shown.window = modal;
-        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            shown.text = box->text();
-            shown.icon = box->icon();
-            for (const QAbstractButton *button : box->buttons())
-                shown.buttons << button->text();
-            ++shown.count;
-            box->done(answer);
-        } else {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box) {
             modal->close();
+            return;
+        }
+        shown.text = box->text();
+        shown.icon = box->icon();
+        shown.size = box->frameGeometry().size();
+        for (const QAbstractButton *button : box->buttons())
+            shown.buttons << button->text();
+        ++shown.count;
+        const auto *key = std::get_if<Qt::Key>(&answer);
+        if (key && box->button(QMessageBox::Yes)) {
+            answered = box;
+            QTest::keyClick(box, *key);
+        } else {
+            box->done(key ? QMessageBox::Ok : std::get<QMessageBox::StandardButton>(answer));
         }
     });
     poll.start(0);

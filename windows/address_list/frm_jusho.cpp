@@ -4,6 +4,7 @@
 #include "frm_toroku.h"
 #include "guarded_handler.h"
 #include "jusho_readout.h"
+#include "message_box.h"
 #include "version.h"
 #include "window_look.h"
 
@@ -18,6 +19,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -122,7 +124,10 @@ void frmJusho::connectHandlers() {
 }
 
 void frmJusho::cmdOpen_Click() {
-    const LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile);
+    LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile);
+    // That the book was saved as UTF-8 is said once; it stays so until something is added.
+    if (loaded.savedAsUtf8 && std::exchange(m_toldSavedAsUtf8, true))
+        loaded.savedAsUtf8.reset();
     if (loaded.error) {
         // A missing file is no fault: it is how every address book starts.
         const bool empty = loaded.error->kind == DataError::Kind::FileMissing;

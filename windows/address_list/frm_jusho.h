@@ -42,4 +42,5 @@ private:
     QLabel *Image1 = nullptr;
 
     frmToroku *m_toroku = nullptr; // created on the first Register
+    bool m_toldSavedAsUtf8 = false;
 };

@@ -1,6 +1,6 @@
 #include "guarded_handler.h"
 
-#include "window_look.h"
+#include "message_box.h"
 
 #include <exception>
 #include <new>

@@ -7,11 +7,9 @@
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 
-#include <utility>
 
 QStringList japaneseFontFamilies() {
     return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
@@ -106,35 +104,4 @@ QPushButton *makeFlatButton(const QString &text, QColor face, QWidget *parent) {
                                          "QPushButton:pressed { background-color: %2; }")
                               .arg(face.name(), face.darker(125).name()));
     return button;
-}
-
-namespace {
-
-// A message box over the window, titled with the program's name; the button pressed. The
-// buttons say their Japanese words themselves, so that the question's はい and いいえ are
-// on the buttons whatever translations of Qt are installed.
-int showMessage(QWidget *window, QMessageBox::Icon icon, const QString &text,
-                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault) {
-    QMessageBox box(icon, QStringLiteral("Pellinova"), text, buttons, window);
-    for (const auto &[button, caption] : {std::pair{QMessageBox::Ok, u"OK"},
-                                          {QMessageBox::Yes, u"はい"},
-                                          {QMessageBox::No, u"いいえ"}}) {
-        if (QAbstractButton *shown = box.button(button))
-            shown->setText(QString::fromUtf16(caption));
-    }
-    box.setDefaultButton(byDefault);
-    keepOwnSize(&box);
-    return box.exec();
-}
-
-} // namespace
-
-void tellUser(QWidget *window, Tone tone, const QString &text) {
-    showMessage(window, tone == Tone::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                text, QMessageBox::Ok, QMessageBox::Ok);
-}
-
-bool askUser(QWidget *window, const QString &text) {
-    return showMessage(window, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
-                       QMessageBox::No) == QMessageBox::Yes;
 }

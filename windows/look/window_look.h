@@ -52,15 +52,6 @@ Control *placed(Control *control, const QString &objectName, const QString &acce
     return control;
 }
 
-// Tells the user something in a message box over the window, titled with the program's name,
-// and returns when it is dismissed.
-enum class Tone { Information, Warning };
-void tellUser(QWidget *window, Tone tone, const QString &text);
-
-// Asks the user a question over the window, to be answered はい or いいえ; true for はい.
-// いいえ is the default, so that Enter alone changes nothing.
-bool askUser(QWidget *window, const QString &text);
-
 // A yellow label on a transparent background.
 QLabel *makeLabel(const QString &text, QWidget *parent);
 

@@ -2,6 +2,7 @@
 
 #include "data_file.h"
 #include "guarded_handler.h"
+#include "message_box.h"
 #include "toroku_items.h"
 #include "version.h"
 #include "window_look.h"
@@ -208,14 +209,27 @@ void frmToroku::OKButton_Click() {
     }
     const JushoRecord record = gatherRecord(txtShimei->text(), txtJusho->text(), kinds, values,
                                             selectedText(lstOS), Text1->toPlainText());
+    // A file that needs more than a line at its end asks first, and is tried again with each
+    // repair the user agrees to.
+    Repairs agreed;
     AppendResult added = AppendJushoRecord(record, m_dataFile);
-    if (!added.ok() && added.error().kind == DataError::Kind::LastRecordIncomplete) {
+    while (!added.ok()) {
+        const std::optional<Repair> asked = repairAskedFor(added.error());
+        if (!asked || agreed.testFlag(*asked))
+            break;
         if (!askUser(this, added.error().message()))
             return;
-        added = AppendJushoRecord(record, m_dataFile, IncompleteRecord::SetAside);
+        agreed |= *asked;
+        added = AppendJushoRecord(record, m_dataFile, agreed);
     }
     if (!added.ok())
         tellUser(this, Tone::Warning, added.error().message());
+    else if (added.value().replaced)
+        tellUser(this, Tone::Information,
+                 QStringLiteral("住所録を Shift-JIS に戻してから、この人を追加しました。\n"
+                                "UTF-8 で保存されていた元のファイルは、次の名前で残してあります。\n"
+                                "ファイル：%1")
+                     .arg(added.value().setAside));
     else if (!added.value().setAside.isEmpty())
         tellUser(this, Tone::Information,
                  QStringLiteral("途中で終わっていた記録を次のファイルに退避してから、"
