@@ -66,10 +66,11 @@ set(CPACK_PACKAGE_VENDOR Pellinova)
 set(CPACK_PACKAGE_VERSION ${PELLINOVA_VERSION_TEXT})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small Japanese address book")
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-    "Pellinova (アドレス管理帳) keeps the name, address, four contact entries,"
-    "category and notes of each person in one Shift-JIS text file. The address"
-    "list window shows the chosen person; the registration window adds one"
-    "person at a time.")
+    "Pellinova (アドレス管理帳) is an address book (住所録) that keeps the name,"
+    "address, four contacts, category and notes of each person in one Shift-JIS"
+    "text file. 開く (Open) lists the names and shows the chosen person; 登録"
+    "(Register) opens the registration window, whose 追加 (Add) adds one person"
+    "at a time.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Pellinova)
 set(CPACK_STRIP_FILES ON)
 
