@@ -5,14 +5,18 @@
 #include "jusho_line.h"
 #include "jusho_parser.h"
 #include "shift_jis.h"
+#include "user_copy.h"
 
 #include <algorithm>
 
 LoadResult LoadJushoTable(JushoTable &table, const DataFileLocation &location) {
-    const auto file = readDataFile(location);
+    const auto used = fileToUse(location, DataFolder::Access::Read);
+    if (!used.ok())
+        return {.error = used.error()};
+    const auto file = readDataFile(used.value());
     if (!file.ok())
         return {.error = file.error()};
-    return parseJushoTable(table, file.value(), location.path).loaded;
+    return parseJushoTable(table, file.value(), used.value().path).loaded;
 }
 
 std::optional<Repair> repairAskedFor(const DataError &error) {
@@ -115,7 +119,10 @@ AppendResult AppendJushoRecord(const JushoRecord &record, const DataFileLocation
     const auto line = formatJushoLine(record, location.path);
     if (!line.ok())
         return line.error();
-    return appendToDataFile(location, [&](QByteArrayView existing) {
-        return planFor(line.value(), existing, location.path, agreed);
+    const auto used = fileToUse(location, DataFolder::Access::Append);
+    if (!used.ok())
+        return used.error();
+    return appendToDataFile(used.value(), [&](QByteArrayView existing) {
+        return planFor(line.value(), existing, used.value().path, agreed);
     });
 }

@@ -40,19 +40,6 @@ Result<QByteArray> readWhole(const DataFile &file) {
     return bytes;
 }
 
-// A new owner-only file of that name in the folder holding the bytes, on the disk.
-Status writeNewFile(const DataFolder &folder, const QString &name, QByteArrayView bytes) {
-    auto file = folder.createFile(name);
-    if (!file.ok())
-        return file.error();
-    Status written = file.value().append(bytes);
-    if (written.ok())
-        written = file.value().flush();
-    if (!written.ok())
-        folder.remove(name);
-    return written;
-}
-
 // Copies the bytes to a new owner-only file beside the data file, named after it, what they
 // are and the time, and has it and its name reach the disk; the data file is not touched.
 // Returns the new file's name.
@@ -98,10 +85,22 @@ AppendResult replaceWhole(const DataFolder &folder, DataFile &file, QByteArrayVi
 
 } // namespace
 
+Status writeNewFile(const DataFolder &folder, const QString &name, QByteArrayView bytes) {
+    auto file = folder.createFile(name);
+    if (!file.ok())
+        return file.error();
+    Status written = file.value().append(bytes);
+    if (written.ok())
+        written = file.value().flush();
+    if (!written.ok())
+        folder.remove(name);
+    return written;
+}
+
 Result<QByteArray> readDataFile(const DataFileLocation &location) {
     if (location.unusable)
         return *location.unusable;
-    // No folder for the book yet is as empty as no file, however the system finds it out.
+    // No folder for the book yet: however the system finds that out, the book is empty.
     const auto missing = [&](const DataError &error) -> Result<QByteArray> {
         if (error.kind == Kind::FolderMissing)
             return DataError{.kind = Kind::FileMissing, .path = location.path};

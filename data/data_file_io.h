@@ -18,8 +18,16 @@
 // killed program. Called once at start-up.
 void reportFileSizeLimitAsError();
 
-// The whole content of the data file, read under a shared hold and closed again.
+class DataFolder;
+
+// The whole content of the data file, read under a shared hold and closed again. No folder
+// for it is as empty as no file.
 [[nodiscard]] Result<QByteArray> readDataFile(const DataFileLocation &location);
+
+// A new owner-only file of that name in the folder holding the bytes, on the disk; none if
+// that fails.
+[[nodiscard]] Status writeNewFile(const DataFolder &folder, const QString &name,
+                                  QByteArrayView bytes);
 
 // What to do with the data file as it stands: keep its first `keep` bytes, setting the rest
 // aside in a file of its own, and append `bytes`; or, to replace it, set it aside whole and

@@ -15,9 +15,9 @@ enum class FolderCreation {
 struct DataFileLocation {
     QString path;
     FolderCreation folders = FolderCreation::MustExist;
-    // Windows: where the user's own copy is kept when the file's folder is not the user's to
-    // write (under C:\Program Files), as Windows itself kept it for earlier versions; read
-    // whenever it exists. Empty: none.
+    // Where the user's own copy is kept when the file's folder is not the user's to write (on
+    // Windows, under C:\Program Files, as Windows itself kept it for earlier versions); read
+    // and added to whenever it exists (user_copy.h). Empty: none.
     QString userCopy = {};
     // Why no place could be found for it (the environment names none that can be used), told
     // at every open and every append.

@@ -40,6 +40,9 @@ private:
     NativeHandle m_handle;
 };
 
+// Whether the user may add to the file, or make it where it is missing.
+bool mayWrite(const QString &path);
+
 // The data file, or a file beside it, open for one read or one append.
 class DataFile {
 public:
@@ -81,8 +84,7 @@ public:
 
     // Opens the folder of the data file, checking that no one but the user could have put it
     // or anything on the way there. For an append, the program's own folder is made when
-    // missing. A folder that is not there is FolderMissing. Where the location has a user's
-    // copy, the folder is that of the file really read or appended to.
+    // missing. A folder that is not there is FolderMissing.
     static Result<DataFolder> open(const DataFileLocation &location, Access access);
 
     // The folder really reached: a ".." on the way taken as the system takes it.
@@ -104,6 +106,9 @@ public:
     // disk. The data file, open for an append, is closed first (Windows cannot replace a file
     // it holds open); on failure it is where it was and the other file is left for the caller.
     Status replaceDataFile(const QString &name, DataFile &dataFile) const;
+    // Gives the file `from` the name `to` in one step, unless a file of that name is there
+    // already, which is then left as it is (and `from` too).
+    Status moveUnlessThere(const QString &from, const QString &to) const;
     // Returns once the names of the files made in the folder have reached the disk.
     Status flush() const;
 

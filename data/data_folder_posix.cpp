@@ -11,6 +11,7 @@
 #include <chrono>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -200,6 +201,16 @@ int whyShort(int fd) {
 
 } // namespace
 
+bool mayWrite(const QString &path) {
+    // With the rights the process acts with (AT_EACCESS), as the append itself will.
+    const auto may = [](const QString &place, int how) {
+        return ::faccessat(AT_FDCWD, QFile::encodeName(place).constData(), how, AT_EACCESS) == 0;
+    };
+    if (may(path, W_OK))
+        return true;
+    return errno == ENOENT && may(QFileInfo(path).absolutePath(), W_OK | X_OK);
+}
+
 void reportFileSizeLimitAsError() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
@@ -378,6 +389,14 @@ Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) cons
                    QFile::encodeName(m_fileName).constData()) != 0)
         return systemFailure(Kind::WriteFailed, filePath(m_fileName), errno);
     return flush();
+}
+
+Status DataFolder::moveUnlessThere(const QString &from, const QString &to) const {
+    if (::renameat2(m_handle.get(), QFile::encodeName(from).constData(), m_handle.get(),
+                    QFile::encodeName(to).constData(), RENAME_NOREPLACE) == 0 ||
+        errno == EEXIST)
+        return {};
+    return systemFailure(Kind::WriteFailed, filePath(to), errno);
 }
 
 Status DataFolder::flush() const {

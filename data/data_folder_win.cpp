@@ -10,9 +10,10 @@
 #include <windows.h>
 
 // Who may reach the folder is Windows' access control lists' business, so nothing on the way
-// is checked; the folder is looked at only when the file cannot be opened in it. The lock is the file's share mode: 開く opens the data file letting
-// others read but not write, an append lets no one else open it at all, and a copy that is
-// refused (ERROR_SHARING_VIOLATION) tries again for a while. Share modes hold against every
+// is checked; the folder is looked at only when the file cannot be opened in it. The lock is
+// the file's share mode: 開く opens the data file letting others read but not write, an
+// append lets no one else open it at all, and a copy that is refused
+// (ERROR_SHARING_VIOLATION) tries again for a while. Share modes hold against every
 // program, earlier versions of this one and editors included, where LockFileEx would bind only
 // those that ask for it, and they end with the handle even if the process is killed.
 
@@ -53,69 +54,6 @@ Opened openSharing(const QString &path, DWORD access, DWORD share, DWORD disposi
     }
 }
 
-bool exists(const QString &path) {
-    return ::GetFileAttributesW(native(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Whether the user may add to the file, or make it where it is missing.
-bool mayWrite(const QString &path) {
-    const std::wstring name = native(path);
-    HANDLE file = ::CreateFileW(name.c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_NOT_FOUND)
-        file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return ::GetLastError() != ERROR_ACCESS_DENIED;
-    ::CloseHandle(file);
-    return true;
-}
-
-// Makes the user's copy from the file, as Windows did at an earlier version's first write:
-// whole and on the disk under a passing name first, then under its own, unless another copy of
-// the program made it meanwhile. Nothing else is changed if a step fails.
-Status copyForUser(const QString &from, const QString &copy) {
-    const QString folder = QFileInfo(copy).absolutePath();
-    if (!QDir().mkpath(folder))
-        return systemFailure(Kind::CannotCreateFolder, QDir::toNativeSeparators(folder),
-                             lastError());
-    auto bytes = readDataFile({from});
-    if (!bytes.ok())
-        return bytes.error().kind == Kind::FileMissing ? Status() : Status(bytes.error());
-    auto copies = DataFolder::open({copy}, DataFolder::Access::Append);
-    if (!copies.ok())
-        return copies.error();
-    const QString passing = QFileInfo(copy).fileName() + QStringLiteral(".new");
-    copies.value().remove(passing); // what an attempt that was cut short left
-    Status written = [&]() -> Status {
-        auto file = copies.value().createFile(passing);
-        if (!file.ok())
-            return file.error();
-        if (Status appended = file.value().append(bytes.value()); !appended.ok())
-            return appended;
-        return file.value().flush();
-    }();
-    const std::wstring made = native(copies.value().filePath(passing));
-    if (written.ok() && !::MoveFileExW(made.c_str(), native(copy).c_str(), MOVEFILE_WRITE_THROUGH) &&
-        ::GetLastError() != ERROR_ALREADY_EXISTS && ::GetLastError() != ERROR_FILE_EXISTS)
-        written = systemFailure(Kind::WriteFailed, QDir::toNativeSeparators(copy), lastError());
-    ::DeleteFileW(made.c_str()); // when it failed, or the other copy's was kept
-    return written;
-}
-
-// The file read or appended to: the user's copy wherever it exists; else the file itself,
-// when the user may write it or only reads; else the user's copy, made from the file first.
-Result<QString> fileToUse(const DataFileLocation &location, DataFolder::Access access) {
-    if (location.userCopy.isEmpty() || exists(location.userCopy))
-        return location.userCopy.isEmpty() ? location.path : location.userCopy;
-    if (access == DataFolder::Access::Read || mayWrite(location.path))
-        return location.path;
-    if (Status copied = copyForUser(location.path, location.userCopy); !copied.ok())
-        return copied.error();
-    return location.userCopy;
-}
-
 // Why the data file could not be opened, looking closer only once it has failed.
 DataError whyNotOpened(const QString &path, int code) {
     if (code == ERROR_SHARING_VIOLATION)
@@ -139,6 +77,20 @@ DataError whyNotOpened(const QString &path, int code) {
 } // namespace
 
 void reportFileSizeLimitAsError() {} // Windows has no signal for it: a write just fails
+
+bool mayWrite(const QString &path) {
+    const std::wstring name = native(path);
+    HANDLE file = ::CreateFileW(name.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_NOT_FOUND)
+        file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ::GetLastError() != ERROR_ACCESS_DENIED;
+    ::CloseHandle(file);
+    return true;
+}
 
 void UniqueHandle::reset(NativeHandle handle) {
     if (m_handle != kNoHandle)
@@ -196,13 +148,13 @@ Status DataFile::flush() const {
 }
 
 Result<DataFolder> DataFolder::open(const DataFileLocation &location, Access access) {
-    auto chosen = fileToUse(location, access);
-    if (!chosen.ok())
-        return chosen.error();
-    // The folder is checked when the file is opened in it.
-    const QFileInfo file(chosen.value());
-    return DataFolder(UniqueHandle(), QDir::toNativeSeparators(file.absolutePath()),
-                      file.fileName(), access, false);
+    // The folder is checked when the file is opened in it; the program's own is made first.
+    const QFileInfo file(location.path);
+    const QString folder = QDir::toNativeSeparators(file.absolutePath());
+    if (location.folders == FolderCreation::CreateOwnFolder && access == Access::Append &&
+        !QDir().mkpath(folder))
+        return systemFailure(Kind::CannotCreateFolder, folder, lastError());
+    return DataFolder(UniqueHandle(), folder, file.fileName(), access, false);
 }
 
 QString DataFolder::filePath(const QString &name) const {
@@ -286,6 +238,14 @@ Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) cons
 
 // NTFS and FAT write a new file's name with the file's own metadata; a folder cannot be
 // flushed on its own.
+Status DataFolder::moveUnlessThere(const QString &from, const QString &to) const {
+    if (::MoveFileExW(native(filePath(from)).c_str(), native(filePath(to)).c_str(),
+                      MOVEFILE_WRITE_THROUGH) ||
+        ::GetLastError() == ERROR_ALREADY_EXISTS || ::GetLastError() == ERROR_FILE_EXISTS)
+        return {};
+    return systemFailure(Kind::WriteFailed, filePath(to), lastError());
+}
+
 Status DataFolder::flush() const {
     return {};
 }

@@ -192,13 +192,19 @@ UniqueHandle holdAsAppending(const QString &path) {
 #endif
 }
 
-#ifdef Q_OS_WIN
-// Closes the folder and the book in it to the user, or opens them again. Wine keeps no access
-// lists: it goes by mode bits, set here with Linux's own chmod, which Wine starts like any
-// program but cannot wait for. False if the folder stays writable (as it does to root).
+// Closes the folder and the book in it to the user, or opens them again; false if the folder
+// stays writable. Wine keeps no access lists: it goes by mode bits, set there with Linux's own
+// chmod, which Wine starts like any program but cannot wait for, and that bind only an
+// ordinary user. Root here is held to them once its overrides are dropped.
 bool setClosed(const QString &folder, bool closed) {
+#ifdef Q_OS_WIN
     QProcess::startDetached(QStringLiteral("/bin/chmod"),
                             {closed ? "a-w" : "u+w", ".", "Tovrin.txt"}, folder);
+#else
+    ::chmod(QFile::encodeName(folder).constData(), closed ? 0555 : 0755);
+    ::chmod(QFile::encodeName(folder + "/Tovrin.txt").constData(), closed ? 0444 : 0644);
+    setModeBitOverrides(!closed);
+#endif
     return QTest::qWaitFor([&] {
         QFile probe(folder + QStringLiteral("/probe"));
         const bool writable = probe.open(QIODevice::WriteOnly | QIODevice::NewOnly);
@@ -206,7 +212,6 @@ bool setClosed(const QString &folder, bool closed) {
         return writable != closed;
     }, 5000);
 }
-#endif
 
 // Starts a copy of this program that appends the numbered person, with notes of so many x's,
 // under a file size limit if given, once it is let go (its standard input ends); it exits
@@ -624,25 +629,26 @@ private slots:
                  qPrintable(message));
     }
 
-    // Windows: the book where earlier versions left it. The user's copy (VirtualStore) is read
-    // whenever it exists, and added to where the program's folder is not the user's to write,
-    // made first from the book there; the book there is then left as it is.
+    // The book where earlier versions left it on Windows, a folder closed by its mode bits
+    // standing in for C:\Program Files. The user's copy (VirtualStore) is read and added to
+    // whenever it exists, and where the program's folder is not the user's to write it is made
+    // first from the book there, which is then left as it is. What a damaged copy asks and
+    // sets aside names the copy, and goes beside it.
     void userCopy_data() {
-        QTest::addColumn<bool>("book");   // at the program's path
-        QTest::addColumn<bool>("copy");   // the user's copy of it
-        QTest::addColumn<bool>("closed"); // the program's folder to the user
-        QTest::newRow("open folder") << true << false << false;
-        QTest::newRow("open folder, copy") << true << true << false;
-        QTest::newRow("closed folder") << true << false << true;
-        QTest::newRow("closed folder, copy") << true << true << true;
-        QTest::newRow("closed folder, no book") << false << false << true;
+        QTest::addColumn<bool>("book");       // at the program's path
+        QTest::addColumn<QByteArray>("copy"); // the user's copy of it; null: none
+        QTest::addColumn<bool>("closed");     // the program's folder to the user
+        const QByteArray none;
+        QTest::newRow("open folder") << true << none << false;
+        QTest::newRow("open folder, copy") << true << book(3) << false;
+        QTest::newRow("closed folder") << true << none << true;
+        QTest::newRow("closed folder, copy") << true << book(3) << true;
+        QTest::newRow("closed folder, no book") << false << none << true;
+        QTest::newRow("closed folder, a copy cut short") << true << book(3) + "\"cut" << true;
     }
     void userCopy() {
-#ifndef Q_OS_WIN
-        QSKIP("only Windows keeps a user's own copy of what is under C:\\Program Files");
-#else
         QFETCH(bool, book);
-        QFETCH(bool, copy);
+        QFETCH(QByteArray, copy);
         QFETCH(bool, closed);
         const QString folder = m_dir.filePath(QStringLiteral("Program %1").arg(m_serial));
         const QString copies = m_dir.filePath(QStringLiteral("VirtualStore %1").arg(m_serial));
@@ -651,24 +657,33 @@ private slots:
                                         copies + QStringLiteral("/Tovrin.txt")};
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(!book || writeFile(location.path, ::book(2)));
-        QVERIFY(!copy || (QDir().mkpath(copies) && writeFile(location.userCopy, ::book(3))));
+        QVERIFY(copy.isNull() || (QDir().mkpath(copies) && writeFile(location.userCopy, copy)));
         if (closed && !setClosed(folder, true))
             QSKIP("the folder cannot be closed to this user: Wine run by root writes anywhere");
         const QByteArray atProgram = fileBytes(location.path);
-        const int shown = copy ? 3 : book ? 2 : 0; // the records Open shows
+        const int shown = !copy.isNull() ? 3 : book ? 2 : 0; // the records Open shows
+        const bool cut = copy.endsWith("cut");
 
         JushoTable table;
         const LoadResult loaded = LoadJushoTable(table, location);
-        const AppendResult added = AppendJushoRecord(jushoRecord(numbered(9)), location);
+        const AppendResult asked = AppendJushoRecord(jushoRecord(numbered(9)), location);
+        const AppendResult added =
+            AppendJushoRecord(jushoRecord(numbered(9)), location, Repair::SetAsideCutOff);
         if (closed)
             setClosed(folder, false);
         QCOMPARE(loaded.count, shown);
         QCOMPARE(kindOf(added), -1);
-        const bool toCopy = copy || closed;
-        QCOMPARE(fileBytes(location.path), toCopy ? atProgram : atProgram + ::book(1, 9));
+        const bool toCopy = !copy.isNull() || closed;
+        QCOMPARE(fileBytes(location.path), toCopy ? atProgram : atProgram + ::book(1, 9).repeated(2));
         QCOMPARE(fileBytes(location.userCopy),
-                 toCopy ? ::book(shown) + ::book(1, 9) : QByteArray("(none)"));
-#endif
+                 toCopy ? ::book(shown) + ::book(1, 9).repeated(cut ? 1 : 2) : QByteArray("(none)"));
+        QCOMPARE(kindOf(asked), cut ? int(Kind::LastRecordIncomplete) : -1);
+        if (cut) {
+            const QString named = QDir::toNativeSeparators(location.userCopy);
+            QVERIFY(loaded.stop->message().contains(named) && asked.error().message().contains(named));
+            QCOMPARE(QFileInfo(added.value().setAside).absolutePath(), QFileInfo(named).absolutePath());
+            QCOMPARE(fileBytes(added.value().setAside), QByteArray("\"cut"));
+        }
     }
 
     // Copies of the program in processes of their own, pressing Add at once.
