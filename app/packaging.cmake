@@ -6,6 +6,7 @@ include(GNUInstallDirs)
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/windows/runtime.cmake)
     enable_language(RC)
     # The program has no console and no command line.
     set_target_properties(pellinova PROPERTIES WIN32_EXECUTABLE ON)
@@ -22,14 +23,7 @@ if(WIN32)
     endforeach()
     install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
     install(FILES $<TARGET_FILE:Qt6::QJpegPlugin> DESTINATION imageformats)
-    foreach(dll libstdc++-6 libgcc_s_seh-1 libwinpthread-1)
-        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}.dll
-                        OUTPUT_VARIABLE runtime_dll OUTPUT_STRIP_TRAILING_WHITESPACE)
-        if(NOT IS_ABSOLUTE "${runtime_dll}")
-            message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not find ${dll}.dll")
-        endif()
-        install(FILES ${runtime_dll} DESTINATION .)
-    endforeach()
+    install_mingw_runtime()
     # Qt's own Japanese comes from the build machine's Qt (qt6-translations-l10n); qt.conf
     # makes the folder of the .exe Qt's prefix, so that it is found in translations/ there.
     find_file(PELLINOVA_QTBASE_JA qtbase_ja.qm PATHS /usr/share/qt6/translations
@@ -89,36 +83,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 endif()
 
 if(WIN32)
-    # The setup program (cpack -G NSIS): Japanese only, into the 64-bit Program Files, with a
-    # Start-menu entry and an uninstaller registered with Windows. Only what is listed above is
-    # installed, and the uninstaller deletes those files one by one and the folder only when
-    # empty, so the address book kept in the same folder (Tovrin.txt) is never touched.
-    set(CPACK_GENERATOR NSIS)
-    set(CPACK_PACKAGE_FILE_NAME Pellinova-${PELLINOVA_VERSION_TEXT}-setup)
-    set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Pellinova)
-    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
-    set(CPACK_NSIS_PACKAGE_NAME "Pellinova Ver${PELLINOVA_VERSION_SHORT}")
-    set(CPACK_NSIS_DISPLAY_NAME "Pellinova（アドレス管理帳）")
-    set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
-    set(CPACK_NSIS_MUI_ICON ${CMAKE_CURRENT_LIST_DIR}/resources/pellinova.ico)
-    set(CPACK_NSIS_MUI_UNIICON ${CMAKE_CURRENT_LIST_DIR}/resources/pellinova.ico)
-    set(CPACK_NSIS_INSTALLED_ICON_NAME pellinova.exe)
-    set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-    set(CPACK_PACKAGE_EXECUTABLES pellinova Pellinova)
-    set(CPACK_NSIS_DEFINES "!define MUI_STARTMENUPAGE_DEFAULTFOLDER Pellinova")
-    # CMake's own script, made a 64-bit Unicode program like the one it installs (a 32-bit
-    # setup.exe would need Wine's 32-bit half to be tested), with Japanese as its one language.
-    file(READ ${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in nsis_script)
-    string(REGEX REPLACE "(\n  !insertmacro MUI_LANGUAGE \"[A-Za-z]+\"[^\n]*)+"
-           "\n  !insertmacro MUI_LANGUAGE \"Japanese\"" nsis_script "${nsis_script}")
-    string(REPLACE "RequestExecutionLevel admin" "RequestExecutionLevel admin\n  Target amd64-unicode"
-           nsis_script "${nsis_script}")
-    string(FIND "${nsis_script}" "RMDir /r" recursive)
-    if(NOT recursive EQUAL -1)
-        message(FATAL_ERROR "CMake's NSIS script removes a folder with all it holds")
-    endif()
-    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/nsis/NSIS.template.in "${nsis_script}")
-    set(CPACK_MODULE_PATH ${CMAKE_CURRENT_BINARY_DIR}/nsis)
+    include(${CMAKE_CURRENT_LIST_DIR}/windows/setup.cmake)
 endif()
 
 include(CPack)

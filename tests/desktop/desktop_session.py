@@ -216,18 +216,18 @@ def windows(setup=None):
     with open(book, "wb") as file:
         file.write(before)
     exe, env = program, None
-    wine = lambda *argv: subprocess.run(["wine", *argv], check=True, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL) and time.monotonic()
     menu = os.path.join(os.environ["WINEPREFIX"], "drive_c", "ProgramData", "Microsoft", "Windows",
-                        "Start Menu", "Programs", "Pellinova", "Pellinova.lnk")
+                        "Start Menu", "Programs", "Pellinova")
     if setup:  # and the program with only what was installed beside it, nothing of the build's
         started_at = time.monotonic()
-        print("installed in %.1f s" % (wine(setup, "/S") - started_at))
-        assert open(book, "rb").read() == before and os.path.exists(menu), "installed badly"
+        assert through_pages(setup, folder) == 0, "the setup failed"
+        print("installed through its pages in %.1f s" % (time.monotonic() - started_at))
+        assert open(book, "rb").read() == before, "the setup changed the address book"
+        assert {"Pellinova.lnk", "Pellinova のアンインストール.lnk"} <= set(os.listdir(menu))
+        assert registry("Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pellinova", "EstimatedSize")
         exe = os.path.join(folder, "pellinova.exe")
         env = {k: v for k, v in os.environ.items() if k not in ("WINEPATH", "QT_PLUGIN_PATH")}
-    shown = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
-                                          "^%s$" % title], capture_output=True, text=True).stdout.split()
+    shown = lambda title: xdotool_search("^%s$" % title)
     pasted = lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"],
                                     capture_output=True).stdout.decode(errors="replace")
 
@@ -262,15 +262,25 @@ def windows(setup=None):
             raise AssertionError("the added line: %r was added" % open(book, "rb").read()[len(before):])
         xdotool("mousemove", "--window", dialog, 432, 132, "click", 1)  # its 終了
         wait(lambda: not shown(title), "registration window closed")
+        # _?= keeps the uninstaller where it is, and waits for it; it stays behind. It takes the
+        # rest of the line, unquoted: two arguments, which Wine joins with a space.
+        uninstall = lambda: wine(os.path.join(folder, "Uninstall.exe"), "/S", "_?=C:\\Program",
+                                 "Files\\Pellinova")
+        if setup:  # while the program runs, neither changes anything
+            installed = files(folder)
+            assert uninstall() == 2 and files(folder) == installed, "uninstalled while running"
+            assert wine(setup, "/S") == 2 and files(folder) == installed, "installed while running"
         xdotool("mousemove", "--window", main, 464, 316, "click", 1)  # 終了
         assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
-        if setup:  # _?= keeps the uninstaller where it is, and waits for it; it stays behind.
-            # It takes the rest of the line, unquoted: two arguments, which Wine joins with a space.
+        if setup:  # where the book is, whatever /D asks; then uninstalled, the book left alone
+            apps = os.path.join(os.environ["WINEPREFIX"], "drive_c", "Apps")
+            assert wine(setup, "/S", "/D=C:\\Apps\\Pellinova") == 0 and not os.path.exists(apps)
             started_at = time.monotonic()
-            print("uninstalled in %.1f s" % (wine(os.path.join(folder, "Uninstall.exe"), "/S",
-                                                   "_?=C:\\Program", "Files\\Pellinova") - started_at))
+            assert uninstall() == 0, "the uninstaller failed"
+            print("uninstalled in %.1f s" % (time.monotonic() - started_at))
             left = set(os.listdir(folder)) - {"Uninstall.exe"}
             assert left == {"Tovrin.txt"} and not os.path.exists(menu), "uninstall left %s" % left
+            assert not registry("Pellinova"), "uninstall left the registry key Software\\Pellinova"
             assert open(book, "rb").read() == added, "the uninstaller changed the address book"
     except AssertionError as failure:
         box = shown("Pellinova")
@@ -279,6 +289,51 @@ def windows(setup=None):
             text = wait(lambda: (lambda text: "\nPellinova\n" in text and text)(pasted()), "copy")
             raise AssertionError("%s: a message box says:\n%s" % (str(failure).split(":")[0], text))
         raise
+
+
+def through_pages(setup, folder):
+    # Enter on each page the setup shows: its welcome and the Start menu folder; the files must
+    # then be installed with no page more (a folder or licence page would hold them back), and
+    # Enter on the last page ends it. Each page is kept in $PELLINOVA_SETUP_PAGES, if set.
+    process = start("wine", setup, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    window = wait(lambda: xdotool_search("^Pellinova Ver1.21 セットアップ$"), "setup window")[0]
+    pictures = [None]
+
+    def settled_page(after):  # drawn: the same twice running, and another than the one before
+        pictures.append(subprocess.run(["import", "-window", window, "png:-"],
+                                       capture_output=True).stdout)
+        return pictures[-1] == pictures[-2] and pictures[-1] != after and pictures[-1]
+
+    page = None
+    for name in ("welcome", "Start menu"):
+        page = wait(lambda: settled_page(page), name + " page")
+        if os.environ.get("PELLINOVA_SETUP_PAGES"):
+            open(os.path.join(os.environ["PELLINOVA_SETUP_PAGES"], name + ".png"), "wb").write(page)
+        xdotool("key", "--window", window, "Return")
+    wait(lambda: os.path.exists(os.path.join(folder, "Uninstall.exe")), "the files, with no page more")
+    wait(lambda: process.poll() is not None or subprocess.run(
+        ["xdotool", "key", "--window", window, "Return"], capture_output=True) and None, "its end")
+    return process.returncode
+
+
+def wine(*argv):  # its exit code
+    return subprocess.run(["wine", *argv], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode
+
+
+def registry(key, value=None):  # whether HKLM\Software\KEY (and its VALUE) is there
+    return subprocess.run(["wine", "reg", "query", "HKLM\\Software\\" + key] +
+                          (["/v", value] if value else []), capture_output=True).returncode == 0
+
+
+def files(folder):  # each file under the folder, and when it was last written
+    return {os.path.join(top, name): os.stat(os.path.join(top, name)).st_mtime_ns
+            for top, _, names in os.walk(folder) for name in names}
+
+
+def xdotool_search(name):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                          capture_output=True, text=True).stdout.split()
 
 
 def xdotool(*arguments):

@@ -47,6 +47,13 @@ start() { # under the lock, so that tests started at once share one display and 
         if [ ! -e "$WINEPREFIX/.made" ]; then
             rm -rf "$WINEPREFIX"
             wineboot -i >/dev/null 2>&1 {lock}>&-
+            # The setup program's Japanese pages ask for a font that Japanese Windows has and
+            # this prefix does not: Noto Sans CJK stands in, so that they can be read.
+            printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+                '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+                '"ＭＳ Ｐゴシック"="Noto Sans CJK JP"' '"MS UI Gothic"="Noto Sans CJK JP"' |
+                iconv -f UTF-8 -t UTF-16 >"$state/fonts.reg"
+            wine regedit /S "$(windows_path "$state/fonts.reg")" >/dev/null 2>&1 {lock}>&-
             wineserver -w # until the one wineboot started has saved the prefix and ended
             touch "$WINEPREFIX/.made"
         fi
