@@ -36,12 +36,12 @@ build() { # build DIR cmake-options...
 case "${1:-}" in
 start)
     install_missing "${RUN_PACKAGES[@]}"
-    build build -DBUILD_TESTING=OFF -DPELLINOVA_BUILD_BENCH=OFF
+    build build -DBUILD_TESTING=OFF
     exec build/app/pellinova
     ;;
 test)
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build-sanitize -DPELLINOVA_WERROR=ON -DPELLINOVA_SANITIZE=ON -DPELLINOVA_BUILD_BENCH=OFF
+    build build-sanitize -DPELLINOVA_WERROR=ON -DPELLINOVA_SANITIZE=ON
     (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
     # A minute of libFuzzer on the data file's reader and writer; a finding fails the run.
     CXX=clang++ cmake -S tests/fuzz/libfuzzer -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -93,8 +93,14 @@ inline double peakMemoryMB() {
     ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
     return double(counters.PeakWorkingSetSize) / (1024 * 1024);
 #else
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024;
+    // This process's own peak: getrusage() would report the larger one of the process it was
+    // started from, which Linux carries over an exec.
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return 0;
 #endif
 }

@@ -49,7 +49,9 @@ while (($#)); do
     esac
 done
 [[ $runs =~ ^[1-9][0-9]*$ ]] || fail "--runs must be a positive number"
-build=$(cd "$build" 2>/dev/null && pwd) || fail "no build folder $build"
+build=$(realpath -m "$build")
+"$here/../build.sh" "$build" pellinova bench_startup_floor bench_startup_measure
+[ -z "$wine_build" ] || "$here/../build.sh" "$wine_build" pellinova bench_startup_floor
 program=${program:-$build/app/pellinova}
 floor=${floor:-$build/bench/startup/bench_startup_floor}
 measure=$build/bench/startup/bench_startup_measure
