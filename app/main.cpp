@@ -1,5 +1,5 @@
 #include "accessibility.h"
-#include "data_file_io.h"
+#include "data_folder.h"
 #include "data_file_location.h"
 #include "frm_jusho.h"
 #include "version.h"

@@ -65,7 +65,7 @@ frmJusho::frmJusho(const DataFileLocation &dataFile, QWidget *parent)
 }
 
 void frmJusho::createControls() {
-    txtJoho = placed(new QPlainTextEdit(withShownLineBreaks(kDetailsStart), this),
+    txtJoho = placed(new QPlainTextEdit(kDetailsStart, this),
                      QStringLiteral("txtJoho"), QStringLiteral("情報の表示"),
                      twipsRect(480, 2280, 5535, 3135));
     txtJoho->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -160,7 +160,7 @@ void frmJusho::cboShimei_Click() {
     const int position = std::clamp(cboShimei->currentIndex(), -1, int(JushoTable::kRows));
     const std::optional<QString> details = detailsText(JushoTable, static_cast<qint16>(position));
     if (details)
-        txtJoho->setPlainText(withShownLineBreaks(*details));
+        txtJoho->setPlainText(*details);
 }
 
 void frmJusho::cmdShuryo_Click() {

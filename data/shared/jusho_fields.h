@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <array>
-
 // Column numbers of a record: the order of the fields in a line of the data file
 // and the column of each field in JushoTable.
 enum JushoField : qint16 {
@@ -21,14 +19,6 @@ enum JushoField : qint16 {
 inline constexpr qint16 kJushoFieldCount = 8;
 inline constexpr int kContactRows = 4; // Phone0 to Phone3
 
-// One person: always all eight fields, in column order.
-using JushoRecord = std::array<QString, kJushoFieldCount>;
-
-// A contact entry is the kind and the value joined by one ";", even when both are empty.
-inline QString contactEntry(const QString &kind, const QString &value) {
-    return kind + QLatin1Char(';') + value;
-}
-
 // The names the user knows the fields by: the registration window's labels.
 namespace JushoLabel {
 inline constexpr QStringView Name = u"名前";
@@ -41,9 +31,3 @@ inline constexpr QStringView Notes = u"補足情報";
 // A field as messages name it: its label, and for a contact entry its row from 1
 // ("各アドレス2" for Phone1).
 QString jushoFieldName(qint16 field);
-
-// Line breaks inside a field are CR LF in the data file and line feeds in a text box.
-// Every lone LF becomes CR LF; a CR LF already there stays.
-QString withFileLineBreaks(const QString &shown);
-// CR LF, and a lone CR, become LF, so that a text box never shows a stray CR.
-QString withShownLineBreaks(QString field);

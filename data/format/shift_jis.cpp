@@ -1,6 +1,6 @@
 #include "shift_jis.h"
 
-#include "shift_jis_codec.h"
+#include "code_page_932.h"
 
 namespace {
 

@@ -123,13 +123,12 @@ AppendResult appendToDataFile(const DataFileLocation &location,
     if (!opened.ok())
         return opened.error();
     const DataFolder &folder = opened.value();
-    bool created = false;
-    auto opening = folder.openDataFile(&created);
+    auto opening = folder.openDataFile();
     if (!opening.ok())
         return opening.error();
     DataFile &file = opening.value();
     const auto refuse = [&](const DataError &error) -> AppendResult {
-        if (created)
+        if (file.created())
             folder.remove(file);
         return error;
     };
@@ -167,7 +166,7 @@ AppendResult appendToDataFile(const DataFileLocation &location,
     if (written.ok())
         written = file.flush();
     if (written.ok()) {
-        if (created) // a new file's name reaches the disk with its folder
+        if (file.created()) // a new file's name reaches the disk with its folder
             (void)folder.flush();
         return Appended{aside.isEmpty() ? QString() : folder.filePath(aside)};
     }

@@ -1,4 +1,4 @@
-#include "shift_jis_codec.h"
+#include "code_page_932.h"
 
 #include <windows.h>
 

@@ -14,10 +14,6 @@
 // the file is the user's own and hold the file against other copies of the program for as
 // long as they run.
 
-// Makes a file size limit show up as a failed append the user is told about, not as a
-// killed program. Called once at start-up.
-void reportFileSizeLimitAsError();
-
 class DataFolder;
 
 // The whole content of the data file, read under a shared hold and closed again. No folder

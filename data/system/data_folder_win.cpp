@@ -1,12 +1,10 @@
-#include "data_file_io.h"
 #include "data_folder.h"
+#include "lock_patience.h"
 #include "system_error.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <chrono>
-#include <thread>
 #include <windows.h>
 
 // Who may reach the folder is Windows' access control lists' business, so nothing on the way
@@ -20,10 +18,6 @@
 namespace {
 
 using Kind = DataError::Kind;
-
-// Another copy holds the file for the few milliseconds an append takes; one that holds it
-// longer is stuck, and the user is told rather than kept waiting.
-constexpr std::chrono::milliseconds kSharePatience{400};
 
 std::wstring native(const QString &path) {
     return QDir::toNativeSeparators(path).toStdWString();
@@ -41,17 +35,17 @@ struct Opened {
 // Opens the file, waiting while another program holds it open in a way that excludes ours.
 Opened openSharing(const QString &path, DWORD access, DWORD share, DWORD disposition) {
     const std::wstring name = native(path);
-    const auto deadline = std::chrono::steady_clock::now() + kSharePatience;
-    for (;;) {
+    Opened opened;
+    patiently([&] {
         const HANDLE file = ::CreateFileW(name.c_str(), access, share, nullptr, disposition,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = ::GetLastError();
+        opened.error = ::GetLastError();
         if (file != INVALID_HANDLE_VALUE)
-            return {UniqueHandle(file), error};
-        if (error != ERROR_SHARING_VIOLATION || std::chrono::steady_clock::now() >= deadline)
-            return {UniqueHandle(), error};
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+            opened.handle.reset(file);
+        const bool held = !opened.handle.valid() && opened.error == ERROR_SHARING_VIOLATION;
+        return held ? Attempt::Held : Attempt::Done;
+    });
+    return opened;
 }
 
 // Why the data file could not be opened, looking closer only once it has failed.
@@ -161,7 +155,7 @@ QString DataFolder::filePath(const QString &name) const {
     return m_path.endsWith(u'\\') ? m_path + name : m_path + u'\\' + name;
 }
 
-Result<DataFile> DataFolder::openDataFile(bool *created) const {
+Result<DataFile> DataFolder::openDataFile() const {
     const QString path = filePath(m_fileName);
     const bool append = m_access == Access::Append;
 
@@ -177,15 +171,13 @@ Result<DataFile> DataFolder::openDataFile(bool *created) const {
     UniqueHandle &file = opened.handle;
     if (!file.valid())
         return whyNotOpened(path, int(opened.error));
-    if (created)
-        *created = made;
 
     FILE_STANDARD_INFO info{};
     if (!::GetFileInformationByHandleEx(file.get(), FileStandardInfo, &info, sizeof info))
         return systemFailure(Kind::ReadFailed, path, lastError());
     if (info.Directory)
         return DataError{.kind = Kind::NotAFile, .path = path};
-    return DataFile(std::move(file), m_fileName, path, info.EndOfFile.QuadPart);
+    return DataFile(std::move(file), m_fileName, path, info.EndOfFile.QuadPart, made);
 }
 
 Result<DataFile> DataFolder::createFile(const QString &name) const {
@@ -224,15 +216,17 @@ Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) cons
     dataFile.close();
     const std::wstring from = native(filePath(name));
     const std::wstring to = native(filePath(m_fileName));
-    const auto deadline = std::chrono::steady_clock::now() + kSharePatience;
-    while (!::MoveFileExW(from.c_str(), to.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-            std::chrono::steady_clock::now() >= deadline)
-            return systemFailure(Kind::WriteFailed, filePath(m_fileName), int(error));
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    DWORD error = ERROR_SUCCESS;
+    patiently([&] {
+        error = ::MoveFileExW(from.c_str(), to.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                    ? ERROR_SUCCESS
+                    : ::GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+        return held ? Attempt::Held : Attempt::Done;
+    });
+    if (error != ERROR_SUCCESS)
+        return systemFailure(Kind::WriteFailed, filePath(m_fileName), int(error));
     return {};
 }
 

@@ -42,12 +42,6 @@ std::optional<SystemReason> reasonFor(int code);
 // own description where it has one in Japanese), with its number.
 QString codeName(int code);
 
-// Why a call to the operating system failed, from its error code (errno, or GetLastError()
-// on Windows): one or two Japanese sentences, with what to do where there is something to
-// do, whatever the locale. Never the C library's or the system's own words, which may be
-// English, and never a bare number.
-QString systemErrorText(int code);
-
 // A failure of the given kind at the path, for the reason the code gives. An open or a write
 // that failed for want of disk space or past the file size limit is told as that.
 DataError systemFailure(DataError::Kind kind, const QString &path, int code);

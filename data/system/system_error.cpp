@@ -69,10 +69,6 @@ QString textFor(std::optional<SystemReason> reason, int code) {
 
 } // namespace
 
-QString systemErrorText(int code) {
-    return textFor(reasonFor(code), code);
-}
-
 DataError systemFailure(DataError::Kind kind, const QString &path, int code) {
     using Kind = DataError::Kind;
     const std::optional<SystemReason> reason = reasonFor(code);

@@ -1,7 +1,7 @@
 #include "data_error.h"
 
 #include "data_file_size.h"
-#include "jusho_record.h"
+#include "jusho_fields.h"
 
 #include <QDir>
 

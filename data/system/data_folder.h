@@ -40,23 +40,30 @@ private:
     NativeHandle m_handle;
 };
 
+// Makes a file size limit show up as a failed append the user is told about, not as a
+// killed program. Called once at start-up.
+void reportFileSizeLimitAsError();
+
 // Whether the user may add to the file, or make it where it is missing.
 bool mayWrite(const QString &path);
 
 // The data file, or a file beside it, open for one read or one append.
 class DataFile {
 public:
-    DataFile(UniqueHandle handle, QString name, QString path, qint64 size)
+    DataFile(UniqueHandle handle, QString name, QString path, qint64 size, bool created = false)
         : m_handle(std::move(handle))
         , m_name(std::move(name))
         , m_path(std::move(path))
-        , m_size(size) {}
+        , m_size(size)
+        , m_created(created) {}
 
     const QString &name() const { return m_name; } // in its folder
     const QString &path() const { return m_path; }
     NativeHandle handle() const { return m_handle.get(); }
     // Its size when it was opened: what it is read in one pass at, if it has not grown.
     qint64 sizeWhenOpened() const { return m_size; }
+    // Made by the append that opened it, which removes it again if it fails.
+    bool created() const { return m_created; }
 
     // Up to `length` bytes from `offset`; fewer only at the end of the file.
     Result<qsizetype> read(qint64 offset, char *into, qsizetype length) const;
@@ -74,6 +81,7 @@ private:
     QString m_name;
     QString m_path;
     qint64 m_size;
+    bool m_created;
 };
 
 // The folder that holds the data file, held open for one read or one append, during which
@@ -94,8 +102,8 @@ public:
     // left as it is.
     void makePrivate() const;
 
-    // Opens the data file; an append creates it when missing and says so in *created.
-    Result<DataFile> openDataFile(bool *created = nullptr) const;
+    // Opens the data file; an append creates it, owner-only, when missing.
+    Result<DataFile> openDataFile() const;
     // A new file, the user's alone, of a name not yet in the folder.
     Result<DataFile> createFile(const QString &name) const;
     bool contains(const QString &name) const;

@@ -1,4 +1,4 @@
-#include "folder_trust_posix.h"
+#include "folder_trust_linux.h"
 
 #include <grp.h>
 #include <pwd.h>
