@@ -72,8 +72,8 @@ int main(int argc, char *argv[]) {
     JushoTable table;
     qsizetype sink = 0;
     auto load = [&] {
-        const LoadResult result = LoadJushoTable(table, {path});
-        sink += result.count;
+        const Result<qint16> result = LoadJushoTable(table, {path});
+        sink += result.value();
     };
     auto floor = [&] {
         sink += decodeCodePage932(readWholeFile(path)).size();
@@ -91,7 +91,7 @@ int main(int argc, char *argv[]) {
     const double loadMedian = median(loadTimes);
     const double floorMedian = median(floorTimes);
     printf("file:  %lld bytes, %d records\n", static_cast<long long>(QFile(path).size()),
-           int(LoadJushoTable(table, {path}).count));
+           int(LoadJushoTable(table, {path}).value()));
     printf("load:  median %.1f us (LoadJushoTable)\n", loadMedian);
     printf("floor: median %.1f us (read the file and decode it in one piece)\n", floorMedian);
     printf("ratio: %.2f (goal: at most 2.00)\n", loadMedian / floorMedian);

@@ -12,16 +12,17 @@ Result<QByteArray> formatJushoLine(const JushoRecord &record, const QString &pat
                              .path = path,
                              .field = field,
                              .character = U'"'};
-        const ShiftJis::Encoded encoded = ShiftJis::encode(text);
-        if (!encoded.ok())
-            return DataError{.kind = DataError::Kind::CannotEncode,
-                             .path = path,
-                             .field = field,
-                             .character = *encoded.refused};
+        const auto encoded = ShiftJis::encode(text);
+        if (!encoded.ok()) {
+            DataError refused = encoded.error();
+            refused.path = path;
+            refused.field = field;
+            return refused;
+        }
         if (field > 0)
             line += ',';
         line += '"';
-        line += encoded.bytes;
+        line += encoded.value();
         line += '"';
     }
     line += "\r\n";

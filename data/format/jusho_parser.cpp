@@ -85,29 +85,26 @@ private:
     qsizetype m_pos = 0;
 };
 
-ShiftJis::Shown toText(QStringView field) {
-    return {field.toString()};
-}
-ShiftJis::Shown toText(QByteArrayView field) {
-    return ShiftJis::decodeForShowing(field);
-}
-ShiftJis::Shown fromUtf8(QByteArrayView field) {
-    return {textOfUtf8(field), !field.isValidUtf8()};
-}
+// Where reading stops, and what was stored: rows 1 to count, and the first field that shows
+// substitutes for bytes that were not text.
+struct Parsed {
+    qint16 count = 0;
+    qsizetype wholeRecordsEnd = 0; // bytes up to the end of the last whole record
+    std::optional<DataError> stop;
+    std::optional<DataError> strayBytes;
+};
 
 // The load itself, over decoded text or over bytes that are decoded field by field. A record
 // goes to store(record, field, raw), field by field, only once all eight have been read, so
 // that a record cut short never leaves part of itself in the table; store() says whether the
 // field showed stray bytes.
-template <typename View, typename Store>
-ParsedFile parse(View text, const QString &path, Store &&store) {
+template <typename View, typename Store> Parsed parse(View text, const QString &path, Store &&store) {
     FieldReader<View> reader(text);
-    ParsedFile parsed;
-    LoadResult &loaded = parsed.loaded;
+    Parsed parsed;
     qint16 record = 0;
     auto stop = [&](DataError::Kind kind, qint16 field) {
-        loaded.count = qint16(record - 1);
-        loaded.stop = DataError{.kind = kind, .path = path, .record = record, .field = field};
+        parsed.count = qint16(record - 1);
+        parsed.stop = DataError{.kind = kind, .path = path, .record = record, .field = field};
         return parsed;
     };
 
@@ -124,64 +121,86 @@ ParsedFile parse(View text, const QString &path, Store &&store) {
             fields[field] = *raw;
         }
         for (qint16 field = 0; field < kJushoFieldCount; ++field) {
-            if (store(record, field, fields[field]) && !loaded.strayBytes)
-                loaded.strayBytes = DataError{.kind = DataError::Kind::NotShiftJis,
+            if (store(record, field, fields[field]) && !parsed.strayBytes)
+                parsed.strayBytes = DataError{.kind = DataError::Kind::NotShiftJis,
                                               .path = path,
                                               .record = record,
                                               .field = field};
         }
     }
-    loaded.count = record;
+    parsed.count = record;
     parsed.wholeRecordsEnd = text.size();
     return parsed;
 }
 
-template <typename View, typename Decode>
-ParsedFile parseInto(JushoTable &table, View text, const QString &path, Decode &&decode) {
-    return parse(text, path, [&](qint16 record, qint16 field, View raw) {
-        ShiftJis::Shown cell = decode(raw);
-        table.setCell(record, field, cell.text);
-        return cell.substituted;
+// The whole file's decoded text, shared by the cells rather than copied into them.
+Parsed parseText(JushoTable &table, const QString &text, const QString &path) {
+    return parse(QStringView(text), path, [&](qint16 record, qint16 field, QStringView raw) {
+        table.setCell(record, field, text, raw.data() - text.constData(), raw.size());
+        return false;
     });
 }
 
-template <typename View> ParsedFile parseInto(JushoTable &table, View text, const QString &path) {
-    return parseInto(table, text, path, [](View raw) { return toText(raw); });
+// Each field decoded on its own, which shows where bytes are not text.
+template <typename Decode>
+Parsed parseBytes(JushoTable &table, QByteArrayView bytes, const QString &path, Decode &&decode) {
+    return parse(bytes, path, [&](qint16 record, qint16 field, QByteArrayView raw) {
+        const Result<QString> cell = decode(raw);
+        table.setCell(record, field, cell.value());
+        return !cell.warnings().isEmpty();
+    });
 }
 
-// A book saved again as UTF-8 reads field by field: its delimiters are ASCII too.
-ParsedFile parseUtf8(JushoTable &table, QByteArrayView bytes, const QString &path) {
-    const QByteArrayView text = withoutByteOrderMark(bytes);
-    ParsedFile parsed = parseInto(table, text, path, fromUtf8);
-    parsed.wholeRecordsEnd += bytes.size() - text.size();
-    parsed.loaded.savedAsUtf8 = DataError{.kind = DataError::Kind::SavedAsUtf8, .path = path};
-    return parsed;
+Result<QString> fromUtf8(QByteArrayView field) {
+    Result<QString> text(textOfUtf8(field));
+    if (!field.isValidUtf8())
+        text.warn({.kind = DataError::Kind::NotShiftJis});
+    return text;
+}
+
+// Reads a Shift-JIS book. Decoding the file in one piece is much faster than field by field.
+// Bytes that do not decode may still lie outside every field (after a closing quote), so only
+// the field by field reading can tell whether, and where, a field is damaged. It also counts
+// in bytes, which is what a stop must report.
+Parsed parseShiftJis(JushoTable &table, QByteArrayView bytes, const QString &path) {
+    if (const Result<QString> text = ShiftJis::decode(bytes); text.ok()) {
+        const Parsed parsed = parseText(table, text.value(), path);
+        if (!parsed.stop)
+            return parsed;
+    }
+    return parseBytes(table, bytes, path, ShiftJis::decodeForShowing);
 }
 
 } // namespace
 
-ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path) {
+Result<qint16> parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path,
+                               BookEncoding encoding) {
+    // A book saved again as UTF-8 reads field by field: its delimiters are ASCII too.
+    const QByteArrayView text = withoutByteOrderMark(bytes);
+    const bool utf8 = encoding == BookEncoding::Utf8;
+    const Parsed parsed =
+        utf8 ? parseBytes(table, text, path, fromUtf8) : parseShiftJis(table, bytes, path);
+    table.keepOwnText(qint16(parsed.count + 1));
+    Result<qint16> loaded(parsed.count);
+    if (utf8)
+        loaded.warn({.kind = DataError::Kind::SavedAsUtf8, .path = path});
+    for (const auto &warning : {parsed.stop, parsed.strayBytes}) {
+        if (warning)
+            loaded.warn(*warning);
+    }
+    return loaded;
+}
+
+Result<qint16> parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path) {
     return parseJushoTable(table, bytes, path, encodingOf(bytes));
 }
 
-ParsedFile parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path,
-                           BookEncoding encoding) {
-    if (encoding == BookEncoding::Utf8)
-        return parseUtf8(table, bytes, path);
-    // Decoding the file in one piece is much faster than field by field. Bytes that do not
-    // decode may still lie outside every field (after a closing quote), so only the field by
-    // field reading can tell whether, and where, a field is damaged. It also counts in bytes,
-    // which is what a stop must report.
-    if (const std::optional<QString> text = ShiftJis::decode(bytes)) {
-        const ParsedFile parsed = parseInto(table, QStringView(*text), path);
-        if (parsed.loaded.complete())
-            return {parsed.loaded, bytes.size()};
-    }
-    return parseInto(table, bytes, path);
-}
-
-ParsedFile scanJushoFile(QByteArrayView bytes, const QString &path) {
-    return parse(bytes, path, [](qint16, qint16, QByteArrayView) { return false; });
+Result<FileShape> scanJushoFile(QByteArrayView bytes, const QString &path) {
+    const Parsed parsed = parse(bytes, path, [](qint16, qint16, QByteArrayView) { return false; });
+    Result<FileShape> shape(FileShape{parsed.count, parsed.wholeRecordsEnd});
+    if (parsed.stop)
+        shape.warn(*parsed.stop);
+    return shape;
 }
 
 void forEachField(QByteArrayView bytes,

@@ -62,24 +62,15 @@ char16_t standIn(char16_t c) {
     }
 }
 
-char32_t codePointAt(QStringView text, qsizetype i, qsizetype *length) {
-    const QChar c = text[i];
-    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-        *length = 2;
-        return QChar::surrogateToUcs4(c, text[i + 1]);
-    }
-    *length = 1;
-    return c.unicode();
-}
-
 // Called only once a run has failed: finds the character to name to the user.
 char32_t firstRefused(QStringView run) {
     QByteArray scratch;
-    qsizetype length = 1;
-    for (qsizetype i = 0; i < run.size(); i += length) {
-        const char32_t c = codePointAt(run, i, &length);
-        if (!encodeRun(run.sliced(i, length), scratch))
-            return c;
+    for (qsizetype i = 0; i < run.size();) {
+        const bool pair = run[i].isHighSurrogate() && i + 1 < run.size() && run[i + 1].isLowSurrogate();
+        const QStringView character = run.sliced(i, pair ? 2 : 1);
+        if (!encodeRun(character, scratch))
+            return pair ? QChar::surrogateToUcs4(run[i], run[i + 1]) : run[i].unicode();
+        i += character.size();
     }
     return run.isEmpty() ? 0 : run[0].unicode();
 }
@@ -88,50 +79,54 @@ char32_t firstRefused(QStringView run) {
 
 namespace ShiftJis {
 
-std::optional<QString> decode(QByteArrayView bytes) {
+Result<QString> decode(QByteArrayView bytes) {
     QString text;
     if (!decodeSplittingControls(bytes, text, decodeRun))
-        return std::nullopt;
+        return DataError{.kind = DataError::Kind::NotShiftJis};
     return text;
 }
 
-Shown decodeForShowing(QByteArrayView bytes) {
-    Shown shown;
-    decodeSplittingControls(bytes, shown.text, [&shown](QByteArrayView run, QString &out) {
-        if (!decodeRunShowingErrors(run, out))
-            shown.substituted = true;
+Result<QString> decodeForShowing(QByteArrayView bytes) {
+    QString text;
+    bool substituted = false;
+    decodeSplittingControls(bytes, text, [&substituted](QByteArrayView run, QString &out) {
+        substituted |= !decodeRunShowingErrors(run, out);
         return true;
     });
+    Result<QString> shown(std::move(text));
+    if (substituted)
+        shown.warn({.kind = DataError::Kind::NotShiftJis});
     return shown;
 }
 
-Encoded encode(QStringView text) {
+Result<QByteArray> encode(QStringView text) {
     QString mapped(text.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i)
         mapped[i] = QChar(standIn(text[i].unicode()));
 
-    Encoded result;
-    result.bytes.reserve(mapped.size() * 2);
+    QByteArray bytes;
+    bytes.reserve(mapped.size() * 2);
     qsizetype start = 0;
-    auto flush = [&](qsizetype end) {
+    const auto encoded = [&](qsizetype end) {
         const QStringView run = QStringView(mapped).sliced(start, end - start);
-        if (run.isEmpty() || encodeRun(run, result.bytes))
-            return true;
-        result.refused = firstRefused(run);
-        result.bytes.clear();
-        return false;
+        return run.isEmpty() || encodeRun(run, bytes);
+    };
+    const auto refused = [&](qsizetype end) {
+        return DataError{.kind = DataError::Kind::CannotEncode,
+                         .character = firstRefused(QStringView(mapped).sliced(start, end - start))};
     };
     for (qsizetype i = 0; i < mapped.size(); ++i) {
         const char16_t c = mapped[i].unicode();
         if (!isSwappedControl(c))
             continue;
-        if (!flush(i))
-            return result;
-        result.bytes += char(c);
+        if (!encoded(i))
+            return refused(i);
+        bytes += char(c);
         start = i + 1;
     }
-    flush(mapped.size());
-    return result;
+    if (!encoded(mapped.size()))
+        return refused(mapped.size());
+    return bytes;
 }
 
 } // namespace ShiftJis

@@ -32,22 +32,22 @@ private slots:
         for (int first = 0; first < 256; ++first) {
             const QByteArray single(1, char(first));
             if (m_decodes.contains(single)) {
-                QCOMPARE(ShiftJis::decode(single), m_decodes[single]);
+                QCOMPARE(ShiftJis::decode(single).value(), m_decodes[single]);
                 continue;
             }
             // Not a character by itself: a lead byte, or refused whatever follows it. For
             // showing, it stands as U+FFFD, and never takes a following quote with it.
-            QVERIFY2(!ShiftJis::decode(single), qPrintable(single.toHex()));
-            QCOMPARE(ShiftJis::decodeForShowing(single + '"').text, u"\uFFFD\""_qs);
+            QVERIFY2(!ShiftJis::decode(single).ok(), qPrintable(single.toHex()));
+            QCOMPARE(ShiftJis::decodeForShowing(single + '"').value(), u"\uFFFD\""_qs);
             for (int second = 0; second < 256; ++second) {
                 // A pair the reference does not read stands as U+FFFD for showing.
                 const QByteArray pair = single + char(second);
                 const auto text = ShiftJis::decode(pair);
-                const ShiftJis::Shown shown = ShiftJis::decodeForShowing(pair);
-                QCOMPARE(text.value_or("(none)"), m_decodes.value(pair, "(none)"));
-                QCOMPARE(shown.substituted, !text);
-                QVERIFY2(text ? shown.text == *text
-                              : shown.text.startsWith(QChar::ReplacementCharacter),
+                const auto shown = ShiftJis::decodeForShowing(pair);
+                QCOMPARE(text.ok() ? text.value() : "(none)", m_decodes.value(pair, "(none)"));
+                QCOMPARE(shown.warnings().isEmpty(), text.ok());
+                QVERIFY2(text.ok() ? shown.value() == text.value()
+                                   : shown.value().startsWith(QChar::ReplacementCharacter),
                          pair.toHex());
             }
         }
@@ -58,9 +58,10 @@ private slots:
         m_encodes.remove(0x00A5);
         m_encodes.remove(0x203E);
         for (char32_t c = 0; c <= 0xFFFF; ++c) {
-            const ShiftJis::Encoded encoded = ShiftJis::encode(QString(QChar(char16_t(c))));
-            QCOMPARE(encoded.bytes, m_encodes.value(c)); // none where refused
-            QCOMPARE(uint(encoded.refused.value_or(0)), m_encodes.contains(c) ? 0u : uint(c));
+            const auto encoded = ShiftJis::encode(QString(QChar(char16_t(c))));
+            QCOMPARE(encoded.ok() ? encoded.value() : QByteArray(), m_encodes.value(c));
+            QCOMPARE(encoded.ok() ? 0u : uint(encoded.error().character),
+                     m_encodes.contains(c) ? 0u : uint(c));
         }
     }
 };

@@ -20,45 +20,47 @@ using Kind = DataError::Kind;
 const QString kPath = QStringLiteral("/fuzz/Pellinova/Tovrin.txt");
 const QString kMarker = QStringLiteral("😀"); // no load can write it: not Shift-JIS
 
-QString describe(const LoadResult &loaded) {
-    QString text = QString::number(loaded.count) + QStringLiteral(" records");
-    for (const auto *problem : {&loaded.stop, &loaded.error, &loaded.strayBytes}) {
-        if (*problem)
-            text += QString::asprintf(", kind %d at record %d field %d", int((*problem)->kind),
-                                      (*problem)->record, (*problem)->field);
-    }
+QString describe(const Result<qint16> &loaded) {
+    if (!loaded.ok())
+        return QStringLiteral("kind %1").arg(int(loaded.error().kind));
+    QString text = QString::number(loaded.value()) + QStringLiteral(" records");
+    for (const DataError &warning : loaded.warnings())
+        text += QString::asprintf(", kind %d at record %d field %d", int(warning.kind),
+                                  warning.record, warning.field);
     return text;
 }
 
-// A field as UTF-8, and whether anything in it was not.
-ShiftJis::Shown fromUtf8(QByteArrayView field) {
+// A field as UTF-8, with a warning if anything in it was not.
+Result<QString> fromUtf8(QByteArrayView field) {
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    ShiftJis::Shown shown{utf8.decode(field)};
-    shown.substituted = utf8.hasError();
+    Result<QString> shown(utf8.decode(field));
+    if (utf8.hasError())
+        shown.warn({.kind = Kind::NotShiftJis});
     return shown;
 }
 
 // The reading rules once more, put another way: a pattern for one field over the bytes,
 // each field decoded on its own, where the reader decodes the whole file first if it can.
 // A book saved as UTF-8 (a byte order mark, or UTF-8 throughout beyond ASCII) reads as UTF-8.
-LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
+Result<qint16> readAgain(JushoTable &table, QByteArrayView bytes) {
     static const QRegularExpression beyondAscii(QStringLiteral("[^\\x00-\\x7F]"));
     const bool mark = bytes.startsWith("\xEF\xBB\xBF");
-    const bool utf8 =
-        mark || (QString::fromLatin1(bytes).contains(beyondAscii) && !fromUtf8(bytes).substituted);
+    const bool utf8 = mark || (QString::fromLatin1(bytes).contains(beyondAscii) &&
+                               fromUtf8(bytes).warnings().isEmpty());
     if (mark)
         bytes = bytes.sliced(3);
     static const QRegularExpression field(
         QLatin1String(R"re((?:"([^"]*)"[^,\n]*(?:,|\n|\z)|(?!") *([^,\n]*?) *(?:,|\r?\n|\z)))re"));
     const QString latin1 = QString::fromLatin1(bytes); // one character per byte
     qsizetype pos = 0;
-    LoadResult loaded;
-    while (pos < latin1.size()) {
-        const qint16 record = qint16(loaded.count + 1);
+    qint16 count = 0;
+    std::optional<DataError> stop, firstStray;
+    while (pos < latin1.size() && !stop) {
+        const qint16 record = qint16(count + 1);
         std::optional<DataError> stray;
         std::array<QString, kJushoFieldCount> texts;
-        for (qint16 column = 0; column < kJushoFieldCount; ++column) {
+        for (qint16 column = 0; column < kJushoFieldCount && !stop; ++column) {
             DataError here{
                 .kind = Kind::NotShiftJis, .path = kPath, .record = record, .field = column};
             const auto match = field.match(latin1, pos, QRegularExpression::NormalMatch,
@@ -66,40 +68,53 @@ LoadResult readAgain(JushoTable &table, QByteArrayView bytes) {
             if (record > JushoTable::kCapacity || pos >= latin1.size() || !match.hasMatch()) {
                 here.kind =
                     record > JushoTable::kCapacity ? Kind::TooManyRecords : Kind::RecordCutShort;
-                loaded.stop = here;
-                return loaded;
+                stop = here;
+                break;
             }
             const int text = match.hasCaptured(1) ? 1 : 2;
             const QByteArrayView raw =
                 bytes.sliced(match.capturedStart(text), match.capturedLength(text));
             const auto shown = utf8 ? fromUtf8(raw) : ShiftJis::decodeForShowing(raw);
-            if (shown.substituted && !stray)
+            if (!shown.warnings().isEmpty() && !stray)
                 stray = here;
-            texts[column] = shown.text;
+            texts[column] = shown.value();
             pos = match.capturedEnd();
         }
+        if (stop)
+            break;
         for (qint16 column = 0; column < kJushoFieldCount; ++column)
             table.setCell(record, column, texts[column]);
-        if (!loaded.strayBytes)
-            loaded.strayBytes = stray;
-        loaded.count = record;
+        if (!firstStray)
+            firstStray = stray;
+        count = record;
+    }
+    Result<qint16> loaded(count);
+    if (utf8)
+        loaded.warn({.kind = Kind::SavedAsUtf8, .path = kPath});
+    for (const auto &warning : {stop, firstStray}) {
+        if (warning)
+            loaded.warn(*warning);
     }
     return loaded;
 }
 
 // The count keeps to the table; a stop and its message name where reading stopped, and the
 // first stray bytes are in a record that was read whole.
-std::optional<QString> checkOutcome(const LoadResult &loaded) {
-    if (loaded.count < 0 || loaded.count > JushoTable::kCapacity || loaded.error)
+std::optional<QString> checkOutcome(const Result<qint16> &loaded) {
+    if (!loaded.ok() || loaded.value() < 0 || loaded.value() > JushoTable::kCapacity)
         return QStringLiteral("count out of range: %1").arg(describe(loaded));
-    if (loaded.strayBytes &&
-        (loaded.strayBytes->record > loaded.count || !loaded.strayBytes->message().contains(kPath)))
+    const qint16 count = loaded.value();
+    if (const auto stray = loaded.warning(Kind::NotShiftJis);
+        stray && (stray->record > count || !stray->message().contains(kPath)))
         return QStringLiteral("stray bytes out of place: %1").arg(describe(loaded));
-    if (!loaded.stop)
+    auto stop = loaded.warning(Kind::TooManyRecords);
+    if (!stop)
+        stop = loaded.warning(Kind::RecordCutShort);
+    if (!stop)
         return std::nullopt;
-    const QString message = loaded.stop->message();
-    if (loaded.stop->record == loaded.count + 1 && message.contains(kPath) &&
-        message.contains(QStringLiteral("%1件目").arg(loaded.stop->record)))
+    const QString message = stop->message();
+    if (stop->record == count + 1 && message.contains(kPath) &&
+        message.contains(QStringLiteral("%1件目").arg(stop->record)))
         return std::nullopt;
     return QStringLiteral("stop out of place: %1: %2").arg(describe(loaded), message);
 }
@@ -137,19 +152,19 @@ std::optional<QString> checkLoad(QByteArrayView bytes) {
         for (qint16 column = 0; column < JushoTable::kColumns; ++column)
             table->setCell(row, column, kMarker);
     }
-    const LoadResult loaded = parseJushoTable(*table, bytes, kPath).loaded;
+    const Result<qint16> loaded = parseJushoTable(*table, bytes, kPath);
     if (auto broken = checkOutcome(loaded))
         return broken;
 
     auto expected = std::make_unique<JushoTable>();
-    const LoadResult rules = readAgain(*expected, bytes);
+    const Result<qint16> rules = readAgain(*expected, bytes);
     if (describe(loaded) != describe(rules))
         return QStringLiteral("reads as %1, but the rules give %2")
             .arg(describe(loaded), describe(rules));
     for (qint16 row = 0; row < JushoTable::kRows; ++row) {
         for (qint16 column = 0; column < JushoTable::kColumns; ++column) {
-            const bool read = row >= 1 && row <= loaded.count && column < kJushoFieldCount;
-            if (table->cell(row, column) != (read ? expected->cell(row, column) : kMarker))
+            const bool read = row >= 1 && row <= loaded.value() && column < kJushoFieldCount;
+            if (table->cell(row, column) != (read ? expected->cell(row, column) : QStringView(kMarker)))
                 return QString::asprintf("row %d column %d differs from the rules", row, column);
         }
     }
@@ -168,9 +183,9 @@ std::optional<QString> checkLine(const JushoRecord &record) {
     // few lines of rare characters alone are also UTF-8, and a book of nothing else would be
     // taken for one.
     auto table = std::make_unique<JushoTable>();
-    const LoadResult loaded =
-        parseJushoTable(*table, bytes + bytes, kPath, BookEncoding::ShiftJis).loaded;
-    if (!loaded.complete() || loaded.strayBytes || loaded.count != 2)
+    const Result<qint16> loaded =
+        parseJushoTable(*table, bytes + bytes, kPath, BookEncoding::ShiftJis);
+    if (!loaded.warnings().isEmpty() || loaded.value() != 2)
         return QStringLiteral("two copies of the line read as %1").arg(describe(loaded));
     for (qint16 row = 1; row <= 2; ++row) {
         for (qint16 field = 0; field < kJushoFieldCount; ++field) {

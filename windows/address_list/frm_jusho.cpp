@@ -124,20 +124,23 @@ void frmJusho::connectHandlers() {
 }
 
 void frmJusho::cmdOpen_Click() {
-    LoadResult loaded = LoadJushoTable(JushoTable, m_dataFile);
-    // That the book was saved as UTF-8 is said once; it stays so until something is added.
-    if (loaded.savedAsUtf8 && std::exchange(m_toldSavedAsUtf8, true))
-        loaded.savedAsUtf8.reset();
-    if (loaded.error) {
+    const Result<qint16> loaded = LoadJushoTable(JushoTable, m_dataFile);
+    if (!loaded.ok()) {
         // A missing file is no fault: it is how every address book starts.
-        const bool empty = loaded.error->kind == DataError::Kind::FileMissing;
-        tellUser(this, empty ? Tone::Information : Tone::Warning, loaded.error->message());
+        const bool empty = loaded.error().kind == DataError::Kind::FileMissing;
+        tellUser(this, empty ? Tone::Information : Tone::Warning, loaded.error().message());
         return;
     }
-    listNames(loaded.count);
+    listNames(loaded.value());
     // A damaged file still shows every record that could be read; the user hears why not all.
-    if (const QString warnings = loaded.warnings(); !warnings.isEmpty())
-        tellUser(this, Tone::Warning, warnings);
+    // That the book was saved as UTF-8 is said once; it stays so until something is added.
+    QStringList warnings;
+    for (const DataError &warning : loaded.warnings()) {
+        if (warning.kind != DataError::Kind::SavedAsUtf8 || !std::exchange(m_toldSavedAsUtf8, true))
+            warnings << warning.message();
+    }
+    if (!warnings.isEmpty())
+        tellUser(this, Tone::Warning, warnings.join(QStringLiteral("\n\n")));
 }
 
 void frmJusho::listNames(qint16 count) {

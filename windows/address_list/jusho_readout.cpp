@@ -9,16 +9,16 @@
 
 namespace {
 
-QString shownName(const QString &name) {
+QString shownName(QStringView name) {
     if (name.size() <= kShownNameLength)
-        return name;
-    return name.first(kShownNameLength) + QStringLiteral("…");
+        return name.toString();
+    return name.first(kShownNameLength).toString() + QStringLiteral("…");
 }
 
-QString shownField(const QString &field) {
+QString shownField(QStringView field) {
     if (field.size() <= kShownFieldLength)
-        return field;
-    QString shown = field.first(kShownFieldLength);
+        return field.toString();
+    QString shown = field.first(kShownFieldLength).toString();
     if (shown.endsWith(QLatin1Char('\r'))) // never half a line break
         shown.chop(1);
     const QString left = QLocale(QLocale::Japanese).toString(field.size() - shown.size());
