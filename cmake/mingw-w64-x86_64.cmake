@@ -25,3 +25,11 @@ endif()
 if(NOT DEFINED QT_HOST_PATH_CMAKE_DIR AND QT_HOST_PATH STREQUAL "/usr")
     set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
 endif()
+
+# The programs built here run on Linux under Wine, through wine-run.sh, which gives each the Qt
+# for Windows it was built against (the first prefix) and a Wine session in the build folder.
+if(CMAKE_HOST_UNIX AND CMAKE_PREFIX_PATH)
+    list(GET CMAKE_PREFIX_PATH 0 qt_for_windows)
+    set(CMAKE_CROSSCOMPILING_EMULATOR
+        ${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-run.sh ${qt_for_windows} ${CMAKE_BINARY_DIR})
+endif()

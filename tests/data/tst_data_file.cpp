@@ -1,33 +1,25 @@
 #include "data_file.h"
 #include "data_folder.h"
 #include "system_error.h"
+#include "test_platform.h"
 #include "test_support.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <optional>
 #include <utility>
 #ifdef Q_OS_WIN
 #include <windows.h>
-#else // the faults made real with limits, mounts, modes and owners are POSIX's
+#else // a pipe, a lease and owners are Linux's
 #include <clocale>
 #include <csignal>
 #include <fcntl.h>
-#include <grp.h>
-#include <linux/capability.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
@@ -62,155 +54,16 @@ template <typename T> int kindOf(const Result<T> &result) {
     return result.ok() ? -1 : int(result.error().kind);
 }
 
-// What Open and Add made of the book, in this process or in a copy run as another user.
-struct Outcome {
-    int opened = -1; // the kind Open was refused with, -1 if it listed
-    int added = -1;
-    QStringList messages = {}; // of each refusal
-};
-
-Outcome openAndAdd(const DataFileLocation &location) {
-    JushoTable table;
-    const Result<qint16> loaded = LoadJushoTable(table, location);
-    const AppendResult added = AppendJushoRecord(jushoRecord(numbered(1)), location);
-    Outcome outcome{kindOf(loaded), kindOf(added)};
-    if (!loaded.ok())
-        outcome.messages << loaded.error().message();
-    if (!added.ok())
-        outcome.messages << added.error().message();
-    return outcome;
-}
-
-int openAndAddAsCopy() { // the program, then "--open-and-add": one line on standard output
-    const Outcome outcome = openAndAdd(jushoDataFileLocation());
-    QByteArray line = QByteArray::number(outcome.opened) + ' ' + QByteArray::number(outcome.added);
-    for (const QString &message : outcome.messages)
-        line += ' ' + message.toUtf8().toBase64();
-    std::puts(line.constData());
-    return 0;
-}
-
 // What the user reads is Japanese whatever the locale: besides the places it names (as on
 // this platform they are written), only these words are in Latin letters.
 bool inJapanese(QString message, QStringList places) {
-    std::sort(places.begin(), places.end(),
-              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    std::sort(places.begin(), places.end(), [](auto &a, auto &b) { return a.size() > b.size(); });
     for (const QString &place : places)
         message.remove(QDir::toNativeSeparators(place));
     static const QRegularExpression allowed(
         QStringLiteral("(?<![A-Za-z])(Pellinova|MB|Shift|JIS|UTF|XDG_DATA_HOME|HOME)(?![A-Za-z])"));
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
     return !message.remove(allowed).contains(word);
-}
-
-#ifdef Q_OS_WIN
-constexpr bool kFileSizeLimits = false;
-// Windows holds no process to a file size limit, nor an administrator past access rights.
-void limitFileSize(qint64) {}
-bool setModeBitOverrides(bool) {
-    return true;
-}
-#else
-constexpr bool kFileSizeLimits = true;
-
-void quietly(const char *program, const QStringList &arguments) {
-    QProcess process;
-    process.start(QString::fromLatin1(program), arguments);
-    process.waitForFinished(-1);
-}
-
-// A user with a group of its own, as Debian and Ubuntu make every user; made on first use.
-struct Account {
-    uid_t uid;
-    gid_t gid;
-};
-std::optional<Account> throwawayUser(const QString &name) {
-    if (!::getpwnam(name.toLatin1().constData()))
-        quietly("useradd", {"--user-group", "--no-create-home", "--shell", "/usr/sbin/nologin", name});
-    const struct passwd *entry = ::getpwnam(name.toLatin1().constData());
-    return entry ? std::optional(Account{entry->pw_uid, entry->pw_gid}) : std::nullopt;
-}
-
-// Open and Add in a copy of this program run as the user, with umask 002, from that home.
-std::optional<Outcome> openAndAddAs(Account account, const QString &home) {
-    QProcess copy;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.remove(QStringLiteral("XDG_DATA_HOME"));
-    copy.setProcessEnvironment(environment);
-    copy.setChildProcessModifier([account] {
-        ::umask(002);
-        if (::setgroups(0, nullptr) || ::setgid(account.gid) || ::setuid(account.uid))
-            ::_exit(127);
-    });
-    copy.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--open-and-add")});
-    if (!copy.waitForFinished(-1) || copy.exitCode() != 0)
-        return std::nullopt;
-    const QList<QByteArray> words = copy.readAllStandardOutput().trimmed().split(' ');
-    Outcome outcome{words.value(0).toInt(), words.value(1).toInt()};
-    for (const QByteArray &message : words.mid(2))
-        outcome.messages << QString::fromUtf8(QByteArray::fromBase64(message));
-    return outcome;
-}
-
-// Sets the file size limit of this process, in bytes (-1: as high as it may go).
-void limitFileSize(qint64 bytes) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = bytes < 0 ? limit.rlim_max : rlim_t(bytes);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-int modeOf(const QString &path) {
-    struct stat info;
-    return ::lstat(QFile::encodeName(path).constData(), &info) ? -1 : int(info.st_mode & 07777);
-}
-
-// Root reads and writes past mode bits; without these overrides this thread is held to them
-// like any other user.
-bool setModeBitOverrides(bool on) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0}; // 0: this thread
-    __user_cap_data_struct caps[2]{};
-    if (::syscall(SYS_capget, &header, caps) != 0)
-        return false;
-    const __u32 overrides = 1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER;
-    caps[0].effective = (caps[0].effective & ~overrides) | (on ? caps[0].permitted & overrides : 0);
-    return ::syscall(SYS_capset, &header, caps) == 0;
-}
-#endif
-
-// Holds the book as another copy of the program adding to it would.
-UniqueHandle holdAsAppending(const QString &path) {
-#ifdef Q_OS_WIN
-    return UniqueHandle(::CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(),
-                                      GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-#else
-    UniqueHandle folder(
-        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY));
-    ::flock(folder.get(), LOCK_EX);
-    return folder;
-#endif
-}
-
-// Closes the folder and the book in it to the user, or opens them again; false if the folder
-// stays writable. Wine keeps no access lists: it goes by mode bits, set there with Linux's own
-// chmod, which Wine starts like any program but cannot wait for, and that bind only an
-// ordinary user. Root here is held to them once its overrides are dropped.
-bool setClosed(const QString &folder, bool closed) {
-#ifdef Q_OS_WIN
-    QProcess::startDetached(QStringLiteral("/bin/chmod"),
-                            {closed ? "a-w" : "u+w", ".", "Tovrin.txt"}, folder);
-#else
-    ::chmod(QFile::encodeName(folder).constData(), closed ? 0555 : 0755);
-    ::chmod(QFile::encodeName(folder + "/Tovrin.txt").constData(), closed ? 0444 : 0644);
-    setModeBitOverrides(!closed);
-#endif
-    return QTest::qWaitFor([&] {
-        QFile probe(folder + QStringLiteral("/probe"));
-        const bool writable = probe.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-        probe.remove();
-        return writable != closed;
-    }, 5000);
 }
 
 // Starts a copy of this program that appends the numbered person, with notes of so many x's,
@@ -270,32 +123,24 @@ class TestDataFile : public QObject {
     QTemporaryDir m_dir;
     QString m_path;
     int m_serial = 0;
-    QString m_mounted; // a small tmpfs of a test's own
+    QString m_mounted; // a small disk of a test's own
 
-    // A small tmpfs over the folder; Wine cannot mount: wine-run.sh maps one as a drive of its
-    // own when it can, and the folder is made there instead.
-#ifdef Q_OS_WIN
-    bool mount(QString &folder) {
-        const QString drive = qEnvironmentVariable("PELLINOVA_SMALL_DRIVE");
-        folder = drive + QStringLiteral("/%1").arg(m_serial);
-        return !drive.isEmpty() && QDir().mkpath(m_mounted = folder);
-    }
-    void unmount() { QDir(std::exchange(m_mounted, {})).removeRecursively(); }
-#else
-    bool mount(const QString &folder, unsigned long flags = 0) {
-        m_mounted = folder;
-        const QByteArray name = QFile::encodeName(folder);
-        return ::mount("tmpfs", name.constData(), "tmpfs", flags, "size=64k") == 0;
-    }
-    void unmount() { ::umount2(QFile::encodeName(std::exchange(m_mounted, {})), MNT_DETACH); }
-#endif
+public:
+    // What a row of appendsTheLineOrNothing() makes of the system around the book.
+    // clang-format off
+    enum class Fault {
+        None, DiskFull, SizeLimitHitMidWrite, SizeLimitNoRoom, ReadOnly, ReadOnlyFolder,
+        FolderClosed,
+    };
+    // clang-format on
+    Q_ENUM(Fault)
 
 private slots:
     void initTestCase() { reportFileSizeLimitAsError(); } // as the program does
     void init() { m_path = m_dir.filePath(QStringLiteral("Tovrin%1.txt").arg(++m_serial)); }
     void cleanup() {
         if (!m_mounted.isEmpty())
-            unmount();
+            unmountSmallDisk(std::exchange(m_mounted, {}));
     }
 
     // An append adds the line, or is refused, says why and where in Japanese, and leaves the
@@ -303,88 +148,103 @@ private slots:
     // are made real; mounting needs root.
     void appendsTheLineOrNothing_data() {
         QTest::addColumn<QByteArray>("before"); // null: no file yet
+        QTest::addColumn<Fault>("fault");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("named"); // in the message
         QTest::addColumn<QByteArray>("after");
-        const auto refused = [](const char *tag, const QByteArray &before, Kind kind,
+        const auto refused = [](const char *tag, const QByteArray &before, Fault fault, Kind kind,
                                 const QString &named) {
-            QTest::newRow(tag) << before << int(kind) << named << QByteArray();
+            QTest::newRow(tag) << before << fault << int(kind) << named << QByteArray();
         };
-        const QByteArray added = shiftJisLines({kPerson});
-        QTest::newRow("no file yet") << QByteArray() << -1 << "" << added;
+        const auto added = [](const char *tag, const QByteArray &before, const QByteArray &after) {
+            QTest::newRow(tag) << before << Fault::None << -1 << ""
+                               << after + shiftJisLines({kPerson});
+        };
+        added("no file yet", {}, {});
         const QByteArray unended = kLine.chopped(2);
-        QTest::newRow("no line end before") << unended << -1 << "" << kLine + added;
-        QTest::newRow("lone LF before") << unended + "\n" << -1 << "" << unended + "\n" + added;
+        added("no line end before", unended, kLine);
+        added("lone LF before", unended + "\n", unended + "\n");
         // The comma ended the last record; a line end after it would start an empty field.
-        QTest::newRow("comma at the end") << unended + "," << -1 << "" << unended + "," + added;
+        added("comma at the end", unended + ",", unended + ",");
         const QByteArray stray = "\"\x85\x40\"" + kLine.mid(3);
-        QTest::newRow("bytes that are not Shift-JIS") << stray << -1 << "" << stray + added;
-        refused("last record cut short", kLine + "\"x\",\"y\"\r\n", Kind::LastRecordIncomplete,
-                "（2件目）");
-        refused("101st person", book(100), Kind::AddressBookFull, "100件");
+        added("bytes that are not Shift-JIS", stray, stray);
+        refused("last record cut short", kLine + "\"x\",\"y\"\r\n", Fault::None,
+                Kind::LastRecordIncomplete, "（2件目）");
+        refused("101st person", book(100), Fault::None, Kind::AddressBookFull, "100件");
         refused("past the size bound",
                 shiftJisLines({{"大", "", "", "", "", "", "", QString((16 << 20) - 40, 'x')}}),
-                Kind::NoRoomForRecord, "16 MB");
+                Fault::None, Kind::NoRoomForRecord, "16 MB");
         const QString denied = QStringLiteral("アクセスが許可されていません");
-        refused("disk full", book(2), Kind::DiskFull, "ディスクに空きがない");
-        refused("disk full, no data file yet", {}, Kind::DiskFull, "ディスクに空きがない");
-        refused("size limit hit mid-write", book(2), Kind::FileSizeLimit, "ファイルの大きさの上限");
-        refused("size limit, no room left", book(2), Kind::FileSizeLimit, "ファイルの大きさの上限");
+        const QString full = QStringLiteral("ディスクに空きがない");
+        const QString limit = QStringLiteral("ファイルの大きさの上限");
+        refused("disk full", book(2), Fault::DiskFull, Kind::DiskFull, full);
+        refused("disk full, no data file yet", {}, Fault::DiskFull, Kind::DiskFull, full);
+        refused("size limit hit mid-write", book(2), Fault::SizeLimitHitMidWrite,
+                Kind::FileSizeLimit, limit);
+        refused("size limit, no room left", book(2), Fault::SizeLimitNoRoom, Kind::FileSizeLimit,
+                limit);
 #ifdef Q_OS_WIN // a read-only file, as Windows has no read-only mounts of its own
-        refused("read-only", book(2), Kind::CannotOpen, denied);
+        refused("read-only", book(2), Fault::ReadOnly, Kind::CannotOpen, denied);
 #else
-        refused("read-only", book(2), Kind::CannotOpen, "読み取り専用");
+        refused("read-only", book(2), Fault::ReadOnly, Kind::CannotOpen, "読み取り専用");
 #endif
-        refused("read-only folder, no data file yet", {}, Kind::CannotOpen, denied);
-        refused("folder that cannot be opened", book(2), Kind::CannotOpenFolder, denied);
+        refused("read-only folder, no data file yet", {}, Fault::ReadOnlyFolder, Kind::CannotOpen,
+                denied);
+        refused("folder that cannot be opened", book(2), Fault::FolderClosed,
+                Kind::CannotOpenFolder, denied);
     }
     void appendsTheLineOrNothing() {
         QFETCH(QByteArray, before);
+        QFETCH(Fault, fault);
         QFETCH(int, kind);
         QFETCH(QString, named);
         QFETCH(QByteArray, after);
-        const QString fault = QTest::currentDataTag();
-        const bool diskFull = fault.startsWith("disk full");
-#ifdef Q_OS_WIN
-        if (fault.startsWith("size limit"))
+        const bool sizeLimit =
+            fault == Fault::SizeLimitHitMidWrite || fault == Fault::SizeLimitNoRoom;
+        const bool folderClosed = fault == Fault::ReadOnlyFolder || fault == Fault::FolderClosed;
+        if (sizeLimit && !kFileSizeLimits)
             QSKIP("Windows holds no process to a file size limit");
-        if (fault.contains("folder"))
+#ifdef Q_OS_WIN
+        if (folderClosed)
             QSKIP("Wine does not hold its programs to Windows' access control lists");
-        const bool mounted = diskFull; // a read-only file stands for a read-only mount
+        const bool readOnlyMount = false; // a read-only file stands for one
 #else
-        const bool mounted = diskFull || fault == "read-only";
+        const bool readOnlyMount = fault == Fault::ReadOnly;
 #endif
         QString folder = m_dir.filePath(QString::number(m_serial));
         QVERIFY(QDir().mkdir(folder));
-        if (mounted && !mount(folder))
-            QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+        if (fault == Fault::DiskFull || readOnlyMount) {
+            folder = m_mounted = mountSmallDisk(folder, m_serial);
+            if (folder.isEmpty())
+                QSKIP("mounting a small tmpfs needs root (CAP_SYS_ADMIN)");
+        }
         const QString path = folder + QStringLiteral("/Tovrin.txt");
         QVERIFY(before.isNull() || writeFile(path, before));
         QFile filler(folder + QStringLiteral("/filler"));
-        QVERIFY(!diskFull || filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QVERIFY(fault != Fault::DiskFull ||
+                filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         while (filler.isOpen() && filler.write(QByteArray(1024, 'x')) == 1024) {
         }
-#ifdef Q_OS_WIN
-        QVERIFY(fault != "read-only" || QFile::setPermissions(path, QFile::ReadOwner));
-        if (QFile file(path); fault == "read-only" && file.open(QIODevice::Append))
-            QSKIP("Wine run by root writes to read-only files");
-#else
-        QVERIFY(fault != "read-only" || mount(folder, MS_REMOUNT | MS_RDONLY));
-        QVERIFY(!fault.startsWith("read-only folder") ||
+        QVERIFY(!readOnlyMount || remountReadOnly(folder));
+        if (fault == Fault::ReadOnly && !readOnlyMount) {
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            if (QFile file(path); file.open(QIODevice::Append))
+                QSKIP("Wine run by root writes to read-only files");
+        }
+        QVERIFY(fault != Fault::ReadOnlyFolder ||
                 QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(!fault.startsWith("folder that") || QFile::setPermissions(folder, {}));
-#endif
+        QVERIFY(fault != Fault::FolderClosed || QFile::setPermissions(folder, {}));
         const QByteArray was = fileBytes(path);
 
-        if (fault.startsWith("size limit"))
-            limitFileSize(was.size() + (fault.endsWith("left") ? 0 : 10));
+        if (sizeLimit)
+            limitFileSize(was.size() + (fault == Fault::SizeLimitNoRoom ? 0 : 10));
         const bool heldToModes = setModeBitOverrides(false);
         const AppendResult added = AppendJushoRecord(jushoRecord(kPerson), {path});
         setModeBitOverrides(true);
         limitFileSize(-1);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        if (fault.contains("folder") && !heldToModes)
+        if (folderClosed && !heldToModes)
             QSKIP("cannot drop root's access override for this thread");
         QCOMPARE(kindOf(added), kind);
         QCOMPARE(fileBytes(path), kind < 0 ? after : was);
@@ -395,8 +255,8 @@ private slots:
             return;
         }
         const QString message = added.error().message();
-        const QString where = kind == int(Kind::CannotOpenFolder) ? "フォルダー：" + folder
-                                                                  : "ファイル：" + path;
+        const QString where =
+            kind == int(Kind::CannotOpenFolder) ? "フォルダー：" + folder : "ファイル：" + path;
         for (const QString &part : {named, QDir::toNativeSeparators(where)})
             QVERIFY2(message.contains(part), qPrintable(message));
         QVERIFY2(inJapanese(message, {path, folder}), qPrintable(message));
@@ -404,12 +264,14 @@ private slots:
 
 public:
     // How a row of folderAndFile() makes the home folder and what is in it.
+    // clang-format off
     enum class Setup {
         SparseGiant, Folder, CopyAtWork, NoneYet, XdgRelative, OpenToOthers, Pipe, Leased,
         FolderOfAnotherUser, FileOfAnotherUser, LinkPlanted, FolderOnTheWayOfAnotherUser,
         LinkOnTheWay, FolderOnTheWayOpen, LinkToSystemFile, OwnGroupHome, SharedGroupHome,
         XdgNotText, NoHome, XdgThroughLinkUp,
     };
+    // clang-format on
     Q_ENUM(Setup)
 
 private slots:
@@ -458,8 +320,8 @@ private slots:
              share);
         row("the user's own link to a copy of a system file", Setup::LinkToSystemFile, none,
             int(Kind::NotAnAddressBook), file);
-        row("a home of the user's own group, umask 002", Setup::OwnGroupHome, Kind::FileMissing,
-            -1, "~/.local/share/Pellinova/Tovrin.txt");
+        row("a home of the user's own group, umask 002", Setup::OwnGroupHome, Kind::FileMissing, -1,
+            "~/.local/share/Pellinova/Tovrin.txt");
         both("the same group with a second member", Setup::SharedGroupHome, Kind::OpenToOthers,
              "~");
         both("XDG_DATA_HOME of bytes that are no text", Setup::XdgNotText, Kind::PathNotText,
@@ -477,28 +339,26 @@ private slots:
         const QTemporaryDir home; // as $HOME, and $XDG_DATA_HOME is in it, or ignored
         named.replace(u'~', home.path());
         const QString share = home.filePath(QStringLiteral("share %1"));
-        const QString victim = home.filePath(QStringLiteral("victim")); // a system file's copy
+        const QString victim =
+            home.filePath(QStringLiteral("victim")); // a system file's copy, 0644
         QVERIFY(QFile::copy(QStringLiteral("/etc/passwd"), victim) || writeFile(victim, "root:x"));
-        QVERIFY(QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner |
-                                                  QFile::ReadGroup | QFile::ReadOther));
         const QByteArray secret = fileBytes(victim);
+        QString path = share + QStringLiteral("/Pellinova/Tovrin.txt"); // where the book is
 #ifdef Q_OS_WIN
-        const DataFileLocation location{share + QStringLiteral("/Pellinova/Tovrin.txt")};
-        QString real = location.path; // where the book is
+        const DataFileLocation location{path};
 #else
         QByteArray xdg = QFile::encodeName(share);
-        QString real = share + QStringLiteral("/Pellinova/Tovrin.txt");
         if (setup == Setup::XdgRelative || setup == Setup::OwnGroupHome ||
             setup == Setup::SharedGroupHome) {
             xdg = "share";
-            real = home.filePath(QStringLiteral(".local/share/Pellinova/Tovrin.txt"));
+            path = home.filePath(QStringLiteral(".local/share/Pellinova/Tovrin.txt"));
         } else if (setup == Setup::XdgNotText) {
             xdg = QFile::encodeName(home.path()) + "/bad\xff";
         } else if (setup == Setup::XdgThroughLinkUp) { // the system goes up from where it is
             QVERIFY(QDir().mkpath(home.filePath("sub/real")));
             QVERIFY(QFile::link(home.filePath("sub/real"), home.filePath("link")));
             xdg = QFile::encodeName(home.filePath("link/../book"));
-            real = home.filePath(QStringLiteral("sub/book/Pellinova/Tovrin.txt"));
+            path = home.filePath(QStringLiteral("sub/book/Pellinova/Tovrin.txt"));
         }
         qputenv("HOME", QFile::encodeName(home.path()));
         qputenv("XDG_DATA_HOME", xdg);
@@ -508,10 +368,9 @@ private slots:
         }
         const DataFileLocation location = jushoDataFileLocation();
 #endif
-        const QString path = real;
         const QString folder = QFileInfo(path).absolutePath();
-        const bool fresh = setup >= Setup::OwnGroupHome || setup == Setup::NoneYet ||
-                           setup == Setup::XdgRelative;
+        const bool fresh =
+            setup >= Setup::OwnGroupHome || setup == Setup::NoneYet || setup == Setup::XdgRelative;
         QVERIFY(fresh || QDir().mkpath(folder));
         QVERIFY(fresh || QFile::setPermissions(folder, QFileDevice::Permissions(0x7777)));
         if (setup == Setup::Folder)
@@ -524,10 +383,7 @@ private slots:
         const UniqueHandle held =
             setup == Setup::CopyAtWork ? holdAsAppending(path) : UniqueHandle();
         const qint64 size = QFileInfo(path).size();
-        Outcome outcome;
-#ifdef Q_OS_WIN
-        outcome = openAndAdd(location);
-#else
+#ifndef Q_OS_WIN
         QVERIFY(setup != Setup::Pipe || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         if (setup == Setup::LinkOnTheWay) { // to another of the user's books
             QVERIFY(QDir().rename(share, home.filePath("elsewhere")));
@@ -535,62 +391,51 @@ private slots:
         }
         QVERIFY(setup != Setup::FolderOnTheWayOpen ||
                 ::chmod(QFile::encodeName(share).constData(), 0777) == 0);
-        const int leased =
-            setup == Setup::Leased ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1;
-        if (leased >= 0) {
+        const UniqueHandle leased(
+            setup == Setup::Leased ? ::open(QFile::encodeName(path).constData(), O_RDONLY) : -1);
+        if (leased.valid()) {            // and C's words for it English, for the rows after it too
             std::signal(SIGIO, SIG_IGN); // how the holder of a lease hears it is wanted
-            QCOMPARE(::fcntl(leased, F_SETLEASE, F_WRLCK), 0);
-            ::setlocale(LC_ALL, "C"); // where the C library's words for it are English
+            QCOMPARE(::fcntl(leased.get(), F_SETLEASE, F_WRLCK), 0);
+            ::setlocale(LC_ALL, "C");
         }
+        const bool onTheWay =
+            setup == Setup::FolderOnTheWayOfAnotherUser || setup == Setup::LinkOnTheWay;
         const QString given = setup == Setup::FolderOfAnotherUser ? folder
-                              : setup == Setup::FolderOnTheWayOfAnotherUser ||
-                                      setup == Setup::LinkOnTheWay
-                                  ? share
-                                  : path;
+                              : onTheWay                          ? share
+                                                                  : path;
         const bool another = setup >= Setup::FolderOfAnotherUser && setup <= Setup::LinkOnTheWay;
         if (another && ::lchown(QFile::encodeName(given).constData(), 65534, 0))
             QSKIP("giving a file to another user needs root");
         if (setup == Setup::OwnGroupHome || setup == Setup::SharedGroupHome) {
-            const auto user = throwawayUser(QStringLiteral("pellinova-home"));
-            const auto other = throwawayUser(QStringLiteral("pellinova-other"));
-            if (!user || !other || ::geteuid() != 0)
-                QSKIP("running as a user of a group of its own needs root");
-            const bool shared = setup == Setup::SharedGroupHome;
-            quietly("gpasswd", {shared ? "-a" : "-d", "pellinova-other", "pellinova-home"});
-            for (const QString &place : {home.path() + "/.local/share", home.path() + "/.local",
-                                         home.path()}) {
-                const QByteArray name = QFile::encodeName(place);
-                QVERIFY(QDir().mkpath(place));
-                QVERIFY(::chmod(name.constData(), 0775) == 0 &&
-                        ::chown(name.constData(), user->uid, user->gid) == 0);
-            }
-            const auto copy = openAndAddAs(*user, home.path());
-            quietly("gpasswd", {"-d", "pellinova-other", "pellinova-home"});
-            QVERIFY2(copy, "the copy run as the user did not finish");
-            outcome = *copy;
-        } else {
-            const QList<int> modes{modeOf(folder), modeOf(path)};
-            JushoTable table;
-            (void)LoadJushoTable(table, location);
-            QCOMPARE((QList<int>{modeOf(folder), modeOf(path)}), modes); // reading changes nothing
-            outcome = openAndAdd(location);
-        }
-        if (leased >= 0) {
-            ::close(leased); // and the lease with it
-            ::setlocale(LC_ALL, "");
+            const char *members = setup == Setup::OwnGroupHome ? "none" : "another";
+            if (qgetenv("PELLINOVA_OWN_GROUP_MEMBERS") != members)
+                QSKIP("run as a user of a group of its own by tools/linux/as-user.sh");
+            for (const QString &place :
+                 {home.path(), home.path() + "/.local", home.path() + "/.local/share"})
+                QVERIFY(QDir().mkpath(place) && ::chmod(QFile::encodeName(place), 0775) == 0);
         }
 #endif
-        QCOMPARE(outcome.opened, opened);
-        QCOMPARE(outcome.added, added);
+        const auto modes = [&] {
+            return QList{QFileInfo(folder).permissions(), QFileInfo(path).permissions()};
+        };
+        const auto before = modes();
+        JushoTable table;
+        const Result<qint16> loaded = LoadJushoTable(table, location);
+        QCOMPARE(modes(), before); // reading changes nothing
+        const AppendResult appended = AppendJushoRecord(jushoRecord(numbered(1)), location);
+        QCOMPARE(kindOf(loaded), opened);
+        QCOMPARE(kindOf(appended), added);
         QCOMPARE(fileBytes(victim), secret);
-        for (const QString &message : outcome.messages) {
+        for (const DataError *refused : {loaded.ok() ? nullptr : &loaded.error(),
+                                         appended.ok() ? nullptr : &appended.error()}) {
+            if (!refused)
+                continue;
+            const QString message = refused->message();
             QVERIFY2(message.contains(QDir::toNativeSeparators(named)), qPrintable(message));
             QVERIFY2(inJapanese(message, {named, location.path, path, folder, share, home.path()}),
                      qPrintable(message));
         }
-#ifndef Q_OS_WIN
-        QCOMPARE(modeOf(victim), 0644);
-#endif
+        QVERIFY(hasMode(victim, 0644));
         if (added >= 0) {
             QCOMPARE(QFileInfo(path).size(), size);
             if (setup == Setup::XdgNotText || setup == Setup::NoHome) // nothing made anywhere
@@ -599,12 +444,9 @@ private slots:
             return;
         }
         QCOMPARE(fileBytes(path), (fresh ? QByteArray() : kLine) + book(1));
-#ifndef Q_OS_WIN
-        QCOMPARE(modeOf(QFileInfo(folder).absolutePath()),
-                 setup == Setup::OwnGroupHome ? 0775 : fresh ? 0700 : 0755);
-        QCOMPARE(modeOf(folder), 0700);
-        QCOMPARE(modeOf(path), 0600);
-#endif
+        const QString parent = QFileInfo(folder).absolutePath();
+        const int parentMode = setup == Setup::OwnGroupHome ? 0775 : fresh ? 0700 : 0755;
+        QVERIFY(hasMode(parent, parentMode) && hasMode(folder, 0700) && hasMode(path, 0600));
     }
 
     // The system's reasons are told in Japanese: the ones the program has no words of its own
@@ -617,7 +459,6 @@ private slots:
         QTest::newRow("a code without words") << 1234 << "Windows のエラーコード 1234";
 #else
         QTest::newRow("a locked encrypted folder") << ENOKEY << "ロック";
-        QTest::newRow("a damaged file system") << EBADMSG << "ファイルシステムが壊れて";
         QTest::newRow("a code without words") << ECHRNG << "ECHRNG";
 #endif
     }
@@ -671,18 +512,22 @@ private slots:
             AppendJushoRecord(jushoRecord(numbered(9)), location, Repair::SetAsideCutOff);
         if (closed)
             setClosed(folder, false);
-        QCOMPARE(loaded.ok() ? int(loaded.value()) : kindOf(loaded), shown ? shown : int(Kind::FileMissing));
+        QCOMPARE(loaded.ok() ? int(loaded.value()) : kindOf(loaded),
+                 shown ? shown : int(Kind::FileMissing));
         QCOMPARE(kindOf(added), -1);
         const bool toCopy = !copy.isNull() || closed;
-        QCOMPARE(fileBytes(location.path), toCopy ? atProgram : atProgram + ::book(1, 9).repeated(2));
+        QCOMPARE(fileBytes(location.path),
+                 toCopy ? atProgram : atProgram + ::book(1, 9).repeated(2));
         QCOMPARE(fileBytes(location.userCopy),
-                 toCopy ? ::book(shown) + ::book(1, 9).repeated(cut ? 1 : 2) : QByteArray("(none)"));
+                 toCopy ? ::book(shown) + ::book(1, 9).repeated(cut ? 1 : 2)
+                        : QByteArray("(none)"));
         QCOMPARE(kindOf(asked), cut ? int(Kind::LastRecordIncomplete) : -1);
         if (cut) {
             const QString named = QDir::toNativeSeparators(location.userCopy);
             QVERIFY(loaded.warning(Kind::RecordCutShort)->message().contains(named) &&
                     asked.error().message().contains(named));
-            QCOMPARE(QFileInfo(added.value().setAside).absolutePath(), QFileInfo(named).absolutePath());
+            QCOMPARE(QFileInfo(added.value().setAside).absolutePath(),
+                     QFileInfo(named).absolutePath());
             QCOMPARE(fileBytes(added.value().setAside), QByteArray("\"cut"));
         }
     }
@@ -748,7 +593,8 @@ private slots:
             QSKIP("Windows holds no process to a file size limit");
         QStringList second = numbered(2);
         second[1] = address;
-        QByteArray before = start.isNull() ? QByteArray() : start + utf8Lines({numbered(1), second});
+        QByteArray before =
+            start.isNull() ? QByteArray() : start + utf8Lines({numbered(1), second});
         QVERIFY(before.isNull() || writeFile(m_path, before));
 #ifdef Q_OS_WIN // Wine lets a write finish before a kill lands: the cut is made by hand
         if (start.isNull()) {
@@ -760,7 +606,8 @@ private slots:
             QVERIFY(writeFile(m_path, book(2)));
             before = killWhileAppending(m_path);
         }
-        QVERIFY2(!start.isNull() || before.endsWith('x'), "no kill landed while the line was written");
+        QVERIFY2(!start.isNull() || before.endsWith('x'),
+                 "no kill landed while the line was written");
         JushoTable table;
         const Result<qint16> loaded = LoadJushoTable(table, {m_path});
         QCOMPARE(loaded.value(), 2);
@@ -780,8 +627,9 @@ private slots:
         limitFileSize(-1);
         QCOMPARE(kindOf(repaired), kind);
         if (kind == int(Kind::CannotConvertBook))
-            QVERIFY2(repaired.error().message().contains("2件目の記録の「住所」の欄にある文字「서」"),
-                     qPrintable(repaired.error().message()));
+            QVERIFY2(
+                repaired.error().message().contains("2件目の記録の「住所」の欄にある文字「서」"),
+                qPrintable(repaired.error().message()));
 
         const QStringList aside =
             QDir(m_dir.path()).entryList({QFileInfo(m_path).fileName() + ".*"});
@@ -791,9 +639,7 @@ private slots:
             const QString copy = m_dir.filePath(aside.first());
             QCOMPARE(fileBytes(copy), start.isNull() ? before.mid(book(2).size()) : before);
             QCOMPARE(repaired.value().setAside, QDir::toNativeSeparators(copy));
-#ifndef Q_OS_WIN
-            QCOMPARE(modeOf(copy), 0600);
-#endif
+            QVERIFY(hasMode(copy, 0600));
         }
     }
 };
@@ -802,8 +648,6 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     if (app.arguments().value(1) == u"--append")
         return appendAsCopy(app.arguments());
-    if (app.arguments().value(1) == u"--open-and-add")
-        return openAndAddAsCopy();
     TestDataFile test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -11,6 +11,7 @@ checks what only a real session shows. Exits 0 on success, 77 (skip) where a too
 import ctypes, glob, importlib.util, os, re, shutil, subprocess, sys, tempfile, time
 
 mode, program = sys.argv[1], sys.argv[2]
+caption = os.environ["PELLINOVA_CAPTION"]  # the main window's title, from the project's version
 kind = "wine" if mode == "setup" else mode
 needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
           "wayland": ["Xvfb", "weston", "xdotool", "import"], "wine": ["wine", "xdotool", "xclip"]}[kind]
@@ -83,8 +84,8 @@ def screen_reader():
     press = lambda window, name: find(window, name, at.ROLE_PUSH_BUTTON).queryAction().doAction(0)
 
     main = me[0]
-    assert (main.getRole(), main.name) == (at.ROLE_FRAME, "Pellinova Ver1.21"), main.getRoleName()
-    assert find(main, "Pellinova Ver1.21", at.ROLE_IMAGE), "the banner has no name"
+    assert (main.getRole(), main.name) == (at.ROLE_FRAME, caption), main.getRoleName()
+    assert find(main, caption, at.ROLE_IMAGE), "the banner has no name"
     names = find(main, "氏名orハンドルネーム", at.ROLE_COMBO_BOX)
     os.makedirs(os.path.join(data, "Pellinova"), mode=0o700)
     with open(os.path.join(data, "Pellinova", "Tovrin.txt"), "wb") as book:
@@ -193,9 +194,9 @@ def compositor():
             assert app.poll() is None, "the program ended after %s on %s" % (request, title)
         return left + 3, top + 30  # its client area: Qt's frame has a 30 px title bar, 3 px edges
 
-    left, top = gestures("Pellinova Ver1.21")
+    left, top = gestures(caption)
     xdotool("mousemove", left + 464, top + 348, "click", 1)  # 登録
-    x, y = gestures("Pellinova Ver1.21　登録ウィンドウ")
+    x, y = gestures(caption + "　登録ウィンドウ")
     xdotool("mousemove", x + 432, y + 132, "click", 1)  # its 終了
     xdotool("mousemove", left + 464, top + 284, "click", 1)  # 開く: the address book is empty
     gestures("Pellinova")
@@ -241,7 +242,7 @@ def windows(setup=None):
 
     app = start("wine", exe, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     try:
-        main = wait(lambda: shown("Pellinova Ver1.21"), "address list window")[0]
+        main = wait(lambda: shown(caption), "address list window")[0]
         xdotool("mousemove", "--window", main, 464, 284, "click", 1)  # 開く
         xdotool("mousemove", "--window", main, 300, 138, "click", 1)  # the name list's field
         xdotool("key", "--window", main, "Down", "Down")  # the blank item, then the first name
@@ -249,7 +250,7 @@ def windows(setup=None):
         xdotool("key", "--window", main, "Down")
         copied(main, "佐藤", "the second name listed")
         xdotool("mousemove", "--window", main, 464, 348, "click", 1)  # 登録
-        title = "Pellinova Ver1.21　登録ウィンドウ"
+        title = caption + "　登録ウィンドウ"
         dialog = wait(lambda: shown(title), "registration window")[0]
         xdotool("mousemove", "--window", dialog, 116, 137, "click", 1)  # 名前
         xdotool("type", "--window", dialog, "suzuki")  # lower case: sent keys carry no Shift
@@ -296,7 +297,7 @@ def through_pages(setup, folder):
     # then be installed with no page more (a folder or licence page would hold them back), and
     # Enter on the last page ends it. Each page is kept in $PELLINOVA_SETUP_PAGES, if set.
     process = start("wine", setup, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    window = wait(lambda: xdotool_search("^Pellinova Ver1.21 セットアップ$"), "setup window")[0]
+    window = wait(lambda: xdotool_search("^%s セットアップ$" % caption), "setup window")[0]
     pictures = [None]
 
     def settled_page(after):  # drawn: the same twice running, and another than the one before

@@ -1,19 +1,20 @@
 #!/usr/bin/python3
 """Reads back from the built PROGRAM.exe what Explorer shows: its version block, in Japanese,
 and its icon, which must hold the 32 x 32 16-colour picture.
-  windows_resources.py PROGRAM.exe"""
+  windows_resources.py PROGRAM.exe VERSION TEXT SHORT   (the project's: 1.2.0.1 1.02.0001 1.21)"""
 import struct, sys
 import pefile
 
 pe = pefile.PE(sys.argv[1])
+(major, minor, patch, tweak), text, short = map(int, sys.argv[2].split(".")), *sys.argv[3:5]
 fixed = pe.VS_FIXEDFILEINFO[0]
 versions = [fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS, fixed.ProductVersionLS]
-assert versions == [0x10002, 0x1] * 2, "not 1,2,0,1: %s" % [hex(v) for v in versions]
+assert versions == [major << 16 | minor, patch << 16 | tweak] * 2, [hex(v) for v in versions]
 strings = {table.LangID: {key.decode(): value.decode() for key, value in table.entries.items()}
            for info in pe.FileInfo[0] if info.Key == b"StringFileInfo" for table in info.StringTable}
 assert strings == {b"041104B0": {  # Japanese, UTF-16
-    "FileVersion": "1.02.0001", "ProductVersion": "1.02.0001", "InternalName": "Pellinova1.21",
-    "OriginalFilename": "Pellinova1.21.exe", "ProductName": "Pellinova",
+    "FileVersion": text, "ProductVersion": text, "InternalName": "Pellinova" + short,
+    "OriginalFilename": "Pellinova%s.exe" % short, "ProductName": "Pellinova",
     "FileDescription": "フリーソフト", "Comments": "アドレス管理帳（ネット対応）"}}, strings
 
 resources = {kind.id: kind.directory.entries for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries}

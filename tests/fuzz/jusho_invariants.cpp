@@ -1,10 +1,10 @@
 #include "jusho_invariants.h"
 
-#include "data_file.h"
 #include "jusho_line.h"
 #include "jusho_parser.h"
 #include "shift_jis.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -18,6 +18,8 @@ namespace {
 using Kind = DataError::Kind;
 
 const QString kPath = QStringLiteral("/fuzz/Pellinova/Tovrin.txt");
+// The path as messages show it: with backslashes on Windows.
+const QString kShownPath = QDir::toNativeSeparators(kPath);
 const QString kMarker = QStringLiteral("😀"); // no load can write it: not Shift-JIS
 
 QString describe(const Result<qint16> &loaded) {
@@ -53,14 +55,23 @@ Result<qint16> readAgain(JushoTable &table, QByteArrayView bytes) {
     static const QRegularExpression field(
         QLatin1String(R"re((?:"([^"]*)"[^,\n]*(?:,|\n|\z)|(?!") *([^,\n]*?) *(?:,|\r?\n|\z)))re"));
     const QString latin1 = QString::fromLatin1(bytes); // one character per byte
+    std::optional<DataError> firstStray;
+    const auto loaded = [&](qint16 count, std::optional<DataError> stop) {
+        Result<qint16> read(count);
+        if (utf8)
+            read.warn({.kind = Kind::SavedAsUtf8, .path = kPath});
+        for (const auto &warning : {stop, firstStray}) {
+            if (warning)
+                read.warn(*warning);
+        }
+        return read;
+    };
     qsizetype pos = 0;
-    qint16 count = 0;
-    std::optional<DataError> stop, firstStray;
-    while (pos < latin1.size() && !stop) {
-        const qint16 record = qint16(count + 1);
+    qint16 record = 1;
+    for (; pos < latin1.size(); ++record) {
         std::optional<DataError> stray;
         std::array<QString, kJushoFieldCount> texts;
-        for (qint16 column = 0; column < kJushoFieldCount && !stop; ++column) {
+        for (qint16 column = 0; column < kJushoFieldCount; ++column) {
             DataError here{
                 .kind = Kind::NotShiftJis, .path = kPath, .record = record, .field = column};
             const auto match = field.match(latin1, pos, QRegularExpression::NormalMatch,
@@ -68,8 +79,7 @@ Result<qint16> readAgain(JushoTable &table, QByteArrayView bytes) {
             if (record > JushoTable::kCapacity || pos >= latin1.size() || !match.hasMatch()) {
                 here.kind =
                     record > JushoTable::kCapacity ? Kind::TooManyRecords : Kind::RecordCutShort;
-                stop = here;
-                break;
+                return loaded(qint16(record - 1), here);
             }
             const int text = match.hasCaptured(1) ? 1 : 2;
             const QByteArrayView raw =
@@ -80,22 +90,12 @@ Result<qint16> readAgain(JushoTable &table, QByteArrayView bytes) {
             texts[column] = shown.value();
             pos = match.capturedEnd();
         }
-        if (stop)
-            break;
         for (qint16 column = 0; column < kJushoFieldCount; ++column)
             table.setCell(record, column, texts[column]);
         if (!firstStray)
             firstStray = stray;
-        count = record;
     }
-    Result<qint16> loaded(count);
-    if (utf8)
-        loaded.warn({.kind = Kind::SavedAsUtf8, .path = kPath});
-    for (const auto &warning : {stop, firstStray}) {
-        if (warning)
-            loaded.warn(*warning);
-    }
-    return loaded;
+    return loaded(qint16(record - 1), std::nullopt);
 }
 
 // The count keeps to the table; a stop and its message name where reading stopped, and the
@@ -105,7 +105,7 @@ std::optional<QString> checkOutcome(const Result<qint16> &loaded) {
         return QStringLiteral("count out of range: %1").arg(describe(loaded));
     const qint16 count = loaded.value();
     if (const auto stray = loaded.warning(Kind::NotShiftJis);
-        stray && (stray->record > count || !stray->message().contains(kPath)))
+        stray && (stray->record > count || !stray->message().contains(kShownPath)))
         return QStringLiteral("stray bytes out of place: %1").arg(describe(loaded));
     auto stop = loaded.warning(Kind::TooManyRecords);
     if (!stop)
@@ -113,7 +113,7 @@ std::optional<QString> checkOutcome(const Result<qint16> &loaded) {
     if (!stop)
         return std::nullopt;
     const QString message = stop->message();
-    if (stop->record == count + 1 && message.contains(kPath) &&
+    if (stop->record == count + 1 && message.contains(kShownPath) &&
         message.contains(QStringLiteral("%1件目").arg(stop->record)))
         return std::nullopt;
     return QStringLiteral("stop out of place: %1: %2").arg(describe(loaded), message);
@@ -164,7 +164,8 @@ std::optional<QString> checkLoad(QByteArrayView bytes) {
     for (qint16 row = 0; row < JushoTable::kRows; ++row) {
         for (qint16 column = 0; column < JushoTable::kColumns; ++column) {
             const bool read = row >= 1 && row <= loaded.value() && column < kJushoFieldCount;
-            if (table->cell(row, column) != (read ? expected->cell(row, column) : QStringView(kMarker)))
+            if (table->cell(row, column) !=
+                (read ? expected->cell(row, column) : QStringView(kMarker)))
                 return QString::asprintf("row %d column %d differs from the rules", row, column);
         }
     }
@@ -196,6 +197,8 @@ std::optional<QString> checkLine(const JushoRecord &record) {
     return std::nullopt;
 }
 
+namespace {
+
 JushoRecord recordFromUtf16(QByteArrayView bytes) {
     JushoRecord record;
     qint16 field = 0;
@@ -207,6 +210,12 @@ JushoRecord recordFromUtf16(QByteArrayView bytes) {
             record[field] += QChar(unit);
     }
     return record;
+}
+
+} // namespace
+
+std::optional<QString> check(QByteArrayView target, QByteArrayView input) {
+    return target == "load" ? checkLoad(input) : checkLine(recordFromUtf16(input));
 }
 
 } // namespace JushoInvariants

@@ -20,7 +20,8 @@ std::optional<QString> checkLoad(QByteArrayView bytes);
 // the refusal names a field and a character that the file really cannot hold.
 std::optional<QString> checkLine(const JushoRecord &record);
 
-// A record from fuzz input: UTF-16 code units, fields separated by U+FFFF.
-JushoRecord recordFromUtf16(QByteArrayView bytes);
+// The check of the fuzz target named, "load" or "line", on its input: a line's record comes
+// as UTF-16 code units, fields separated by U+FFFF.
+std::optional<QString> check(QByteArrayView target, QByteArrayView input);
 
 } // namespace JushoInvariants

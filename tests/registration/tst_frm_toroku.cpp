@@ -167,12 +167,15 @@ private slots:
         const QByteArray book = shiftJisLines({kFirst});
         const QStringList asked{"いいえ(&N)", "はい(&Y)"};
         QTest::newRow("refused") << book << "東京😀" << Qt::Key_Y << QStringList{"OK"}
-                                 << "「住所」の文字「😀」（U+1F600）" << "";
-        QTest::newRow("cut-off record, N")
-            << book + "\"cut" << "東京" << Qt::Key_N << asked << "最後の記録（2件目）" << "";
-        QTest::newRow("cut-off record, Y") << book + "\"cut" << "東京" << Qt::Key_Y
-                                           << QStringList{"OK"} + asked << "Tovrin.txt.broken-"
-                                           << "Tovrin.txt.broken-*";
+                                 << "「住所」の文字「😀」（U+1F600）"
+                                 << "";
+        QTest::newRow("cut-off record, N") << book + "\"cut"
+                                           << "東京" << Qt::Key_N << asked << "最後の記録（2件目）"
+                                           << "";
+        QTest::newRow("cut-off record, Y")
+            << book + "\"cut"
+            << "東京" << Qt::Key_Y << QStringList{"OK"} + asked << "Tovrin.txt.broken-"
+            << "Tovrin.txt.broken-*";
         QTest::newRow("saved as UTF-8, Y") << utf8Lines({kFirst}) << "東京" << Qt::Key_Y
                                            << QStringList{"OK"} + asked << "Tovrin.txt.utf8-"
                                            << "Tovrin.txt.utf8-*";
@@ -195,8 +198,7 @@ private slots:
         QCOMPARE(shown.buttons, buttons);
         QVERIFY2(shown.text.contains(seen), qPrintable(shown.text));
         const QStringList setAside = QDir(m_dir->path()).entryList({"Tovrin.txt.*"});
-        QCOMPARE(setAside, added ? QDir(m_dir->path()).entryList({aside}) : QStringList());
-        QCOMPARE(setAside.size(), int(added));
+        QVERIFY(setAside.size() == int(added) && (!added || QDir::match(aside, setAside.value(0))));
         const QByteArray person =
             shiftJisLines({{"山田", address, ";", ";", ";", ";", "会社関係", kGuide}});
         QCOMPARE(fileBytes(dataPath()), added ? shiftJisLines({kFirst}) + person : before);
@@ -212,18 +214,18 @@ private slots:
     // message names the program. A screen reader is told which will start.
     void launch_data() {
         QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("missing"); // the button's own program
         QTest::addColumn<QStringList>("started");
-        QTest::newRow("Command2 twice") << 2 << QStringList{"0 2", "0 2"};
-        QTest::newRow("Command3 missing twice, then Command2") << 3 << QStringList{"0 2"};
+        QTest::newRow("Command2 twice") << 2 << false << QStringList{"0 2", "0 2"};
+        QTest::newRow("Command3 missing twice, then Command2") << 3 << true << QStringList{"0 2"};
 #ifdef Q_OS_WIN
         QTest::newRow("Command1 missing: the default mail program, twice")
-            << 1 << QStringList{"0 4", "0 4"};
+            << 1 << true << QStringList{"0 4", "0 4"};
 #endif
     }
     void launch() {
         QFETCH(int, button);
-        // the button's own program
-        const bool missing = QString(QTest::currentDataTag()).contains("missing");
+        QFETCH(bool, missing);
         QFETCH(QStringList, started);
         const QString log = m_dir->filePath(QStringLiteral("started.log"));
         qputenv("PELLINOVA_STAND_IN_LOG", QFile::encodeName(log));
@@ -236,8 +238,9 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(STAND_IN), targets.last()));
         }
 #ifdef Q_OS_WIN // machine-wide: Wine's classes leave out the user's own
-        QSettings mailto(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Classes\\mailto\\shell\\open"),
-                         QSettings::NativeFormat);
+        QSettings mailto(
+            QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Classes\\mailto\\shell\\open"),
+            QSettings::NativeFormat);
         const QVariant registered = mailto.value("command/Default");
         mailto.setValue("command/Default", u'"' + targets[3] + QStringLiteral("\" %1"));
         mailto.sync();

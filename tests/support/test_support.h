@@ -72,7 +72,7 @@ inline ShownMessage messagesDuring(const std::function<void()> &action,
     ShownMessage shown;
     QWidget *const alreadyOpen = QApplication::activeModalWidget();
     QPointer<QWidget> answered; // a key's press closes its box a moment later
-    QTimer poll; // ends with this function, so it never outlives what it captures
+    QTimer poll;                // ends with this function, so it never outlives what it captures
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal || modal == alreadyOpen || modal == answered)
