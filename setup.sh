@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then either starts Pellinova or runs every test.
 #   ./setup.sh start   build and start the program
-#   ./setup.sh test    build and run the whole test suite (also under ASan and UBSan), fuzz
-#                      the data file's reader and writer for a minute, then cross-build for
-#                      Windows and run the tests and the program under Wine
+#   ./setup.sh test    check the C++'s layout, build and run the whole test suite (also under
+#                      ASan and UBSan), fuzz the data file's reader and writer for a minute,
+#                      then cross-build for Windows and run the tests and the program under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 
 RUN_PACKAGES=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk xdg-utils)
-TEST_PACKAGES=(xvfb x11-utils x11-apps imagemagick clang libclang-rt-14-dev
+TEST_PACKAGES=(xvfb x11-utils x11-apps imagemagick clang clang-format libclang-rt-14-dev
                desktop-file-utils appstream dpkg-dev file libx11-dev xdotool fakeroot
                python3 dbus at-spi2-core python3-pyatspi weston qt6-wayland
                g++-mingw-w64-x86-64-posix wine wine64 xclip python3-pefile nsis)
@@ -41,6 +41,8 @@ start)
     ;;
 test)
     install_missing "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    # The C++ is laid out as .clang-format says.
+    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
     build build-sanitize -DPELLINOVA_WERROR=ON -DPELLINOVA_SANITIZE=ON
     (cd build-sanitize && ctest --output-on-failure -j"$(nproc)")
     # A minute of libFuzzer on the data file's reader and writer; a finding fails the run.

@@ -1,6 +1,6 @@
 #include "accessibility.h"
-#include "data_folder.h"
 #include "data_file_location.h"
+#include "data_folder.h"
 #include "frm_jusho.h"
 #include "version.h"
 #include "window_look.h"

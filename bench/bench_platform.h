@@ -6,8 +6,8 @@
 #include <QString>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
 #include <QFile>
 #include <QStringDecoder>
@@ -33,9 +33,9 @@ inline QString decodeCodePage932(const QByteArray &bytes) {
 // The file's bytes, read with the system's own calls; empty if it cannot be read.
 inline QByteArray readWholeFile(const QString &path) {
 #ifdef Q_OS_WIN
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                                      GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ,
+                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size{};
     QByteArray bytes;
     DWORD read = 0;
@@ -66,9 +66,9 @@ inline QByteArray readWholeFile(const QString &path) {
 // Appends the bytes to the file in one write and has them reach the disk; false on failure.
 inline bool appendAndSync(const QString &path, const QByteArray &bytes) {
 #ifdef Q_OS_WIN
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()),
-                                      FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), FILE_APPEND_DATA, 0, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool ok = file != INVALID_HANDLE_VALUE &&
                     ::WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr) &&
@@ -78,7 +78,8 @@ inline bool appendAndSync(const QString &path, const QByteArray &bytes) {
     return ok;
 #else
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND);
-    const bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() &&
+    const bool ok = fd >= 0 &&
+                    ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() &&
                     ::fsync(fd) == 0;
     if (fd >= 0)
         ::close(fd);

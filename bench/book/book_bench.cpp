@@ -196,9 +196,8 @@ void chooseLargeFields(const QString &path) {
 int measureGiant(const QString &path) {
     std::vector<double> floors;
     for (int i = 0; i < 3; ++i) {
-        floors.push_back(milliseconds([&] {
-            (void)decodeCodePage932(readWholeFile(path)).size();
-        }));
+        floors.push_back(
+            milliseconds([&] { (void)decodeCodePage932(readWholeFile(path)).size(); }));
     }
     double open = 0;
     auto window = openedWindow(path, &open);

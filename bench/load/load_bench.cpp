@@ -75,9 +75,7 @@ int main(int argc, char *argv[]) {
         const Result<qint16> result = LoadJushoTable(table, {path});
         sink += result.value();
     };
-    auto floor = [&] {
-        sink += decodeCodePage932(readWholeFile(path)).size();
-    };
+    auto floor = [&] { sink += decodeCodePage932(readWholeFile(path)).size(); };
 
     for (int i = 0; i < 50; ++i) { // warm caches and the converters
         load();

@@ -19,5 +19,4 @@
 // Success is reported only once the line has reached the disk. What the user agreed to, when
 // asked (repairAskedFor()), is done first.
 [[nodiscard]] AppendResult AppendJushoRecord(const JushoRecord &record,
-                                             const DataFileLocation &location,
-                                             Repairs agreed = {});
+                                             const DataFileLocation &location, Repairs agreed = {});

@@ -43,8 +43,8 @@ Result<QByteArray> readWhole(const DataFile &file) {
 // Copies the bytes to a new owner-only file beside the data file, named after it, what they
 // are and the time, and has it and its name reach the disk; the data file is not touched.
 // Returns the new file's name.
-Result<QString> setAside(const DataFolder &folder, const QString &dataFileName,
-                         const QString &what, QByteArrayView bytes) {
+Result<QString> setAside(const DataFolder &folder, const QString &dataFileName, const QString &what,
+                         QByteArrayView bytes) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString base = QStringLiteral("%1.%2-%3").arg(dataFileName, what, stamp);
     QString name = base;
@@ -56,9 +56,8 @@ Result<QString> setAside(const DataFolder &folder, const QString &dataFileName,
         written = folder.flush();
     if (!written.ok()) {
         folder.remove(name);
-        return DataError{.kind = Kind::CannotSetAside,
-                         .path = folder.path(),
-                         .detail = written.error().detail};
+        return DataError{
+            .kind = Kind::CannotSetAside, .path = folder.path(), .detail = written.error().detail};
     }
     return name;
 }

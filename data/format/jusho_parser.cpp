@@ -98,7 +98,8 @@ struct Parsed {
 // goes to store(record, field, raw), field by field, only once all eight have been read, so
 // that a record cut short never leaves part of itself in the table; store() says whether the
 // field showed stray bytes.
-template <typename View, typename Store> Parsed parse(View text, const QString &path, Store &&store) {
+template <typename View, typename Store>
+Parsed parse(View text, const QString &path, Store &&store) {
     FieldReader<View> reader(text);
     Parsed parsed;
     qint16 record = 0;
@@ -203,8 +204,9 @@ Result<FileShape> scanJushoFile(QByteArrayView bytes, const QString &path) {
     return shape;
 }
 
-void forEachField(QByteArrayView bytes,
-                  const std::function<void(qint16 record, qint16 field, QByteArrayView raw)> &visit) {
+void forEachField(
+    QByteArrayView bytes,
+    const std::function<void(qint16 record, qint16 field, QByteArrayView raw)> &visit) {
     parse(bytes, QString(), [&](qint16 record, qint16 field, QByteArrayView raw) {
         visit(record, field, raw);
         return false;

@@ -30,5 +30,6 @@ struct FileShape {
 Result<FileShape> scanJushoFile(QByteArrayView bytes, const QString &path);
 
 // Each field of each whole record, in file order, as it stands in the bytes.
-void forEachField(QByteArrayView bytes,
-                  const std::function<void(qint16 record, qint16 field, QByteArrayView raw)> &visit);
+void forEachField(
+    QByteArrayView bytes,
+    const std::function<void(qint16 record, qint16 field, QByteArrayView raw)> &visit);

@@ -66,7 +66,8 @@ char16_t standIn(char16_t c) {
 char32_t firstRefused(QStringView run) {
     QByteArray scratch;
     for (qsizetype i = 0; i < run.size();) {
-        const bool pair = run[i].isHighSurrogate() && i + 1 < run.size() && run[i + 1].isLowSurrogate();
+        const bool pair =
+            run[i].isHighSurrogate() && i + 1 < run.size() && run[i + 1].isLowSurrogate();
         const QStringView character = run.sliced(i, pair ? 2 : 1);
         if (!encodeRun(character, scratch))
             return pair ? QChar::surrogateToUcs4(run[i], run[i + 1]) : run[i].unicode();

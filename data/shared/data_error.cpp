@@ -168,31 +168,34 @@ QString DataError::message() const {
                                    "住所録は元のままです。")
                         .arg(number(bytes)));
     case Kind::NotAnAddressBook:
-        return told(QStringLiteral("データファイルの%1件目から先が、住所録の記録の形になって"
-                                   "いません。住所録ではないファイルかもしれないため、追加しません。")
-                        .arg(number(record)),
-                    file,
-                    QStringLiteral("ファイルの中身をテキストエディターで確かめてください。%1")
-                        .arg(unchanged));
+        return told(
+            QStringLiteral("データファイルの%1件目から先が、住所録の記録の形になって"
+                           "いません。住所録ではないファイルかもしれないため、追加しません。")
+                .arg(number(record)),
+            file,
+            QStringLiteral("ファイルの中身をテキストエディターで確かめてください。%1")
+                .arg(unchanged));
     case Kind::Utf8BookNotConverted:
-        return told(QStringLiteral("この住所録は UTF-8 で保存されています。このまま追加すると、"
-                                   "一つのファイルに二つの文字コードが混ざり、全体を読めるプログラム"
-                                   "がなくなります。"),
-                    file,
-                    QStringLiteral("\n住所録を Shift-JIS に戻してから、この人を追加しますか？\n"
-                                   "UTF-8 のファイルは消さずに、同じフォルダーに別の名前で残します。"
-                                   "「いいえ」を選んだ場合、住所録は元のままです。"));
+        return told(
+            QStringLiteral("この住所録は UTF-8 で保存されています。このまま追加すると、"
+                           "一つのファイルに二つの文字コードが混ざり、全体を読めるプログラム"
+                           "がなくなります。"),
+            file,
+            QStringLiteral("\n住所録を Shift-JIS に戻してから、この人を追加しますか？\n"
+                           "UTF-8 のファイルは消さずに、同じフォルダーに別の名前で残します。"
+                           "「いいえ」を選んだ場合、住所録は元のままです。"));
     case Kind::CannotConvertBook:
-        return told(QStringLiteral("この住所録は UTF-8 で保存されていて、%1文字%2は Shift-JIS で"
-                                   "保存できないため、Shift-JIS に戻せません。この人も追加できません。")
-                        .arg(record > 0 ? QStringLiteral("%1件目の記録の「%2」の欄にある")
-                                              .arg(number(record), jushoFieldName(field))
-                                        : QString(),
-                             describe(character)),
-                    file,
-                    QStringLiteral("テキストエディターでこの文字を取り除くか別の文字に替えてから、"
-                                   "%1\n%2")
-                        .arg(pressAddAgain, unchanged));
+        return told(
+            QStringLiteral("この住所録は UTF-8 で保存されていて、%1文字%2は Shift-JIS で"
+                           "保存できないため、Shift-JIS に戻せません。この人も追加できません。")
+                .arg(record > 0 ? QStringLiteral("%1件目の記録の「%2」の欄にある")
+                                      .arg(number(record), jushoFieldName(field))
+                                : QString(),
+                     describe(character)),
+            file,
+            QStringLiteral("テキストエディターでこの文字を取り除くか別の文字に替えてから、"
+                           "%1\n%2")
+                .arg(pressAddAgain, unchanged));
     case Kind::CannotSetAside:
         return told(QStringLiteral("途中で終わっている記録を別のファイルに退避できませんでした。"
                                    "%1")

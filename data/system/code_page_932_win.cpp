@@ -41,10 +41,9 @@ bool convert(QByteArrayView run, QString &out) {
         return false;
     const qsizetype used = out.size();
     out.resize(used + run.size()); // never more characters than bytes
-    const int n = ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, run.data(),
-                                        int(run.size()),
-                                        reinterpret_cast<wchar_t *>(out.data() + used),
-                                        int(run.size()));
+    const int n =
+        ::MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, run.data(), int(run.size()),
+                              reinterpret_cast<wchar_t *>(out.data() + used), int(run.size()));
     out.truncate(used + n);
     return n > 0;
 }

@@ -182,9 +182,9 @@ Result<DataFile> DataFolder::openDataFile() const {
 
 Result<DataFile> DataFolder::createFile(const QString &name) const {
     // Others may delete it by name while it is open, as remove() does.
-    const HANDLE file = ::CreateFileW(native(filePath(name)).c_str(), GENERIC_WRITE,
-                                      FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileW(native(filePath(name)).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return systemFailure(Kind::CannotOpen, filePath(name), lastError());
     return DataFile(UniqueHandle(file), name, filePath(name), 0);

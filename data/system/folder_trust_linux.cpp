@@ -2,8 +2,8 @@
 
 #include <grp.h>
 #include <pwd.h>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 

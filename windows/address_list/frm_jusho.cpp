@@ -65,9 +65,8 @@ frmJusho::frmJusho(const DataFileLocation &dataFile, QWidget *parent)
 }
 
 void frmJusho::createControls() {
-    txtJoho = placed(new QPlainTextEdit(kDetailsStart, this),
-                     QStringLiteral("txtJoho"), QStringLiteral("情報の表示"),
-                     twipsRect(480, 2280, 5535, 3135));
+    txtJoho = placed(new QPlainTextEdit(kDetailsStart, this), QStringLiteral("txtJoho"),
+                     QStringLiteral("情報の表示"), twipsRect(480, 2280, 5535, 3135));
     txtJoho->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtJoho->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtJoho->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -10,7 +10,6 @@
 #include <QPixmap>
 #include <QPushButton>
 
-
 QStringList japaneseFontFamilies() {
     return {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAexGothic"),
             QStringLiteral("IPAGothic"),        QStringLiteral("VL Gothic"),
