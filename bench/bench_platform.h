@@ -6,8 +6,9 @@
 #include <QString>
 
 #ifdef Q_OS_WIN
-#include <psapi.h>
 #include <windows.h>
+
+#include <psapi.h> // after windows.h, whose types it uses
 #else
 #include <QFile>
 #include <QStringDecoder>

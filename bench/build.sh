@@ -5,5 +5,7 @@
 set -euo pipefail
 build=$1
 shift
-cmake -S "$(dirname "$0")/.." -B "$build" -DPELLINOVA_BENCHMARKS=ON >/dev/null
+optimized=() # a new build folder is an optimised one: a benchmark of a debug build says nothing
+[ -e "$build/CMakeCache.txt" ] || optimized=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+cmake -S "$(dirname "$0")/.." -B "$build" -DPELLINOVA_BENCHMARKS=ON "${optimized[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "$@" >/dev/null

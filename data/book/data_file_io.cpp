@@ -97,8 +97,6 @@ Status writeNewFile(const DataFolder &folder, const QString &name, QByteArrayVie
 }
 
 Result<QByteArray> readDataFile(const DataFileLocation &location) {
-    if (location.unusable)
-        return *location.unusable;
     // No folder for the book yet: however the system finds that out, the book is empty.
     const auto missing = [&](const DataError &error) -> Result<QByteArray> {
         if (error.kind == Kind::FolderMissing)
@@ -116,8 +114,6 @@ Result<QByteArray> readDataFile(const DataFileLocation &location) {
 
 AppendResult appendToDataFile(const DataFileLocation &location,
                               const std::function<Result<AppendPlan>(QByteArrayView)> &decide) {
-    if (location.unusable)
-        return *location.unusable;
     const auto opened = DataFolder::open(location, DataFolder::Access::Append);
     if (!opened.ok())
         return opened.error();
