@@ -229,8 +229,13 @@ def windows(setup=None):
         exe = os.path.join(folder, "pellinova.exe")
         env = {k: v for k, v in os.environ.items() if k not in ("WINEPATH", "QT_PLUGIN_PATH")}
     shown = lambda title: xdotool_search("^%s$" % title)
-    pasted = lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"],
-                                    capture_output=True).stdout.decode(errors="replace")
+
+    def pasted():  # what the clipboard holds; its owner may not answer at once: asked again
+        try:
+            return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                                  timeout=2).stdout.decode(errors="replace")
+        except subprocess.TimeoutExpired:
+            return ""
 
     def copied(window, text, what):  # Ctrl+A, Ctrl+C in the window's focused field
         seen = [None]
