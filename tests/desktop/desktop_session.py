@@ -302,7 +302,7 @@ def through_pages(setup, folder):
     # then be installed with no page more (a folder or licence page would hold them back), and
     # Enter on the last page ends it. Each page is kept in $PELLINOVA_SETUP_PAGES, if set.
     process = start("wine", setup, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    window = wait(lambda: xdotool_search("^%s セットアップ$" % caption), "setup window")[0]
+    window = wait(lambda: xdotool_search("^%s セットアップ$" % caption), "setup window", 60)[0]
     pictures = [None]
 
     def settled_page(after):  # drawn: the same twice running, and another than the one before
