@@ -40,6 +40,20 @@ Result<QByteArray> readWhole(const DataFile &file) {
     return bytes;
 }
 
+// A new owner-only file of that name in the folder holding the bytes, on the disk; none if
+// that fails.
+Status writeNewFile(const DataFolder &folder, const QString &name, QByteArrayView bytes) {
+    auto file = folder.createFile(name);
+    if (!file.ok())
+        return file.error();
+    Status written = file.value().append(bytes);
+    if (written.ok())
+        written = file.value().flush();
+    if (!written.ok())
+        folder.remove(name);
+    return written;
+}
+
 // Copies the bytes to a new owner-only file beside the data file, named after it, what they
 // are and the time, and has it and its name reach the disk; the data file is not touched.
 // Returns the new file's name.
@@ -70,29 +84,25 @@ AppendResult replaceWhole(const DataFolder &folder, DataFile &file, QByteArrayVi
     const auto aside = setAside(folder, file.name(), QStringLiteral("utf8"), before);
     if (!aside.ok())
         return aside.error();
-    const QString passing = file.name() + QStringLiteral(".new");
-    folder.remove(passing); // what an attempt that was cut short left
-    Status replaced = writeNewFile(folder, passing, bytes);
-    if (replaced.ok())
-        replaced = folder.replaceDataFile(passing, file);
+    const Status replaced = writeInPlace(folder, file.name(), bytes, [&](const QString &passing) {
+        return folder.replaceDataFile(passing, file);
+    });
     if (replaced.ok())
         return Appended{folder.filePath(aside.value()), true};
-    folder.remove(passing);
     folder.remove(aside.value());
     return replaced.error();
 }
 
 } // namespace
 
-Status writeNewFile(const DataFolder &folder, const QString &name, QByteArrayView bytes) {
-    auto file = folder.createFile(name);
-    if (!file.ok())
-        return file.error();
-    Status written = file.value().append(bytes);
+Status writeInPlace(const DataFolder &folder, const QString &name, QByteArrayView bytes,
+                    const std::function<Status(const QString &passing)> &putInPlace) {
+    const QString passing = name + QStringLiteral(".new");
+    folder.remove(passing);
+    Status written = writeNewFile(folder, passing, bytes);
     if (written.ok())
-        written = file.value().flush();
-    if (!written.ok())
-        folder.remove(name);
+        written = putInPlace(passing);
+    folder.remove(passing); // when it failed, or a file already in place was kept
     return written;
 }
 

@@ -20,10 +20,12 @@ class DataFolder;
 // for it is as empty as no file.
 [[nodiscard]] Result<QByteArray> readDataFile(const DataFileLocation &location);
 
-// A new owner-only file of that name in the folder holding the bytes, on the disk; none if
-// that fails.
-[[nodiscard]] Status writeNewFile(const DataFolder &folder, const QString &name,
-                                  QByteArrayView bytes);
+// Writes the bytes to a new owner-only file under a passing name beside `name`, on the disk,
+// then has `putInPlace` give it that name in one step. The passing file is never left behind,
+// nor what an earlier attempt that was cut short left under its name.
+[[nodiscard]] Status writeInPlace(const DataFolder &folder, const QString &name,
+                                  QByteArrayView bytes,
+                                  const std::function<Status(const QString &passing)> &putInPlace);
 
 // What to do with the data file as it stands: keep its first `keep` bytes, setting the rest
 // aside in a file of its own, and append `bytes`; or, to replace it, set it aside whole and

@@ -17,13 +17,9 @@ Status makeUserCopy(const QString &from, const DataFileLocation &copy) {
     if (!bytes.ok())
         return bytes.error().kind == DataError::Kind::FileMissing ? Status() : bytes.error();
     const QString name = QFileInfo(copy.path).fileName();
-    const QString passing = name + QStringLiteral(".new");
-    folder.value().remove(passing); // what an attempt that was cut short left
-    Status made = writeNewFile(folder.value(), passing, bytes.value());
-    if (made.ok())
-        made = folder.value().moveUnlessThere(passing, name);
-    folder.value().remove(passing); // when it failed, or the other copy's was kept
-    return made;
+    return writeInPlace(folder.value(), name, bytes.value(), [&](const QString &passing) {
+        return folder.value().moveUnlessThere(passing, name);
+    });
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <QString>
 
 // The data file's folder and the file itself as the operating system gives them: the one
-// part of reading and appending written once for each platform (data_folder_posix.cpp,
+// part of reading and appending written once for each platform (data_folder_linux.cpp,
 // data_folder_win.cpp). Each call answers with a DataError that names the place and gives
 // the system's reason.
 

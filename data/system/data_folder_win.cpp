@@ -230,8 +230,6 @@ Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) cons
     return {};
 }
 
-// NTFS and FAT write a new file's name with the file's own metadata; a folder cannot be
-// flushed on its own.
 Status DataFolder::moveUnlessThere(const QString &from, const QString &to) const {
     if (::MoveFileExW(native(filePath(from)).c_str(), native(filePath(to)).c_str(),
                       MOVEFILE_WRITE_THROUGH) ||
@@ -240,6 +238,8 @@ Status DataFolder::moveUnlessThere(const QString &from, const QString &to) const
     return systemFailure(Kind::WriteFailed, filePath(to), lastError());
 }
 
+// NTFS and FAT write a new file's name with the file's own metadata; a folder cannot be
+// flushed on its own.
 Status DataFolder::flush() const {
     return {};
 }

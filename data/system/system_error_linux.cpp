@@ -39,10 +39,12 @@ std::optional<SystemReason> reasonFor(int code) { // errno
     case ENFILE:
         return Reason::TooManyOpenFiles;
     case ENOMEM:
+    case ENOBUFS:
         return Reason::OutOfMemory;
     case EAGAIN: // a lease or a mandatory lock held by another program
     case EBUSY:
     case ETXTBSY:
+    case EDEADLK:
         return Reason::InUse;
     case ENXIO:
     case ENODEV:
@@ -61,10 +63,6 @@ std::optional<SystemReason> reasonFor(int code) { // errno
     case EKEYREVOKED:
     case EKEYREJECTED:
         return Reason::EncryptionLocked;
-    case ENOBUFS:
-        return Reason::OutOfMemory;
-    case EDEADLK:
-        return Reason::InUse;
     case ESTALE:
     case ETIMEDOUT:
     case ENOTCONN:
