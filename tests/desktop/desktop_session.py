@@ -14,7 +14,8 @@ mode, program = sys.argv[1], sys.argv[2]
 caption = os.environ["PELLINOVA_CAPTION"]  # the main window's title, from the project's version
 kind = "wine" if mode == "setup" else mode
 needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
-          "wayland": ["Xvfb", "weston", "xdotool", "import"], "wine": ["wine", "xdotool", "xclip"]}[kind]
+          "wayland": ["Xvfb", "weston", "weston-debug", "xdotool"],
+          "wine": ["wine", "xdotool", "xclip"]}[kind]
 missing = [tool for tool in needed if not shutil.which(tool)] + {
     "atspi": [] if importlib.util.find_spec("pyatspi") else ["python3-pyatspi"],
     "wayland": [] if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*") else ["qt6-wayland"],
@@ -126,9 +127,12 @@ def compositor():
     # no seat). Its pointer follows the X pointer's moves: pushed into a corner, it is in step.
     x_server()
     with open(os.path.join(home, "weston.ini"), "w") as ini:
-        ini.write("[shell]\nbackground-color=0xff204060\npanel-position=none\nanimation=none\nclose-animation=none\n")
-    start("weston", "--backend=x11-backend.so", "--socket=pellinova", "--width=1024",
-          "--height=768", "--idle-time=0", "--config=" + ini.name, stderr=subprocess.DEVNULL)
+        # No fade at start: the screen's first clicks would go to the fading curtain.
+        ini.write("[shell]\nbackground-color=0xff204060\npanel-position=none\nanimation=none\n"
+                  "close-animation=none\nstartup-animation=none\n")
+    start("weston", "--backend=x11-backend.so", "--socket=pellinova", "--width=1024", "--height=768",
+          "--idle-time=0", "--config=" + ini.name, "--debug", stderr=subprocess.DEVNULL)
+    os.environ["WAYLAND_DISPLAY"] = "pellinova"  # for weston-debug, which tells where each window is
     wait(lambda: os.path.exists(os.path.join(runtime, "pellinova")), "weston")
     wait(lambda: subprocess.run(["xdotool", "search", "--class", "Weston Compositor"],
                                 capture_output=True).stdout, "weston's window")
@@ -136,7 +140,7 @@ def compositor():
     # What the client asks and is told shows where the pointer lands and what each gesture did.
     log = os.path.join(home, "wayland.log")
     app = start(program, stderr=open(log, "w"), env=dict(
-        os.environ, QT_QPA_PLATFORM="wayland", WAYLAND_DISPLAY="pellinova", WAYLAND_DEBUG="1"))
+        os.environ, QT_QPA_PLATFORM="wayland", WAYLAND_DEBUG="1"))
     told = lambda since=0: open(log, errors="replace").read()[since:]
 
     def window(title):  # its wl_surface, xdg_surface and xdg_toplevel, once it is on screen
@@ -148,43 +152,36 @@ def compositor():
     size = lambda title: re.findall(  # of its frame, as last drawn
         window(title)[1] + r"\.set_window_geometry\(0, 0, (\d+), (\d+)", told())[-1]
 
-    def frame(title):  # the top left corner of its frame on the screen, where the pointer finds it
-        wl = wait(lambda: window(title), title)[0]
-        xdotool("mousemove", 1023, 767)  # the cursor out of the picture
-        shown = lambda: subprocess.check_output(["import", "-window", "root", "-depth", "8", "rgb:-"])
-        on_window = lambda pixels, x, y: pixels[3 * (1024 * y + x):3 * (1024 * y + x) + 3] != b"\x20\x40\x60"
-        # Once drawn, with the background drawn round it, and the same in two pictures running,
-        # so that nothing a window just closed left on the screen is taken for a window: then
-        # probe only what is not background.
-        width, height = map(int, size(title))
-        drawn = lambda p: sum(on_window(p, x, y) for x in range(0, 1024, 8)
-                              for y in range(0, 768, 8)) >= width * height // 64 and not on_window(p, 0, 767)
-        pictures = [None]
+    def frame(title):  # the top left corner of its frame on the screen, once weston shows it at its size
+        wait(lambda: window(title), title)
+        placed = r"window '%s' of .*\n\s*position: \((\d+), (\d+)\) -> \((\d+), (\d+)\)" % re.escape(title)
 
-        def settled():
-            pictures[:] = pictures[-1:] + [shown()]
-            return pictures[-1] if pictures[-1] == pictures[-2] and drawn(pictures[-1]) else None
+        def at_its_size():
+            found = re.search(placed, subprocess.run(["weston-debug", "scene-graph"],
+                                                     capture_output=True, text=True).stdout)
+            x, y, right, bottom = map(int, found.groups()) if found else (0, 0, 0, 0)
+            return (str(right - x), str(bottom - y)) == size(title) and (x, y)
+        return wait(at_its_size, title + " at its size")
 
-        pixels = wait(settled, "picture of " + title)
-        for y, x in ((y, x) for y in range(15, 740, 20) for x in range(15, 1000, 20)):
-            if not on_window(pixels, x, y):
-                continue
-            since = len(told())
-            xdotool("mousemove", x, y)
-            where = wait(lambda: re.findall(r"wl_pointer@\d+\.(?:enter\(\d+, (\S+), |motion\(\d+, )"
-                                            r"([\d.]+), ([\d.]+)\)", told(since)), "pointer")[-1]
-            if re.findall(r"wl_pointer@\d+\.enter\(\d+, (\S+),", told())[-1] == wl:
-                return x - int(float(where[1])), y - int(float(where[2]))
-        raise AssertionError("no frame of " + title)
+    def press(title, x, y, *action):  # at x, y of its frame, once the program is told the pointer is there
+        (left, top), since = frame(title), len(told())
+        xdotool("mousemove", left + x, top + y)
+        at = r"wl_pointer@\d+\.(?:enter\(\d+, \S+, |motion\(\d+, )%d\.0+, %d\.0+\)" % (x, y)
+        # A button in the same batch as the move would go where the pointer was before.
+        wait(lambda: re.search(at, told(since)) and re.findall(r"wl_pointer@\d+\.enter\(\d+, (\S+),",
+                                                               told())[-1] == window(title)[0],
+             "the pointer at %d, %d on %s" % (x, y, title))
+        xdotool(*action)
+        return left, top
 
     def gestures(title):  # on the frame: its maximize button, a double click on its title, a corner drag
-        left, top = frame(title)
+        frame(title)  # once it is on screen
         width, height = map(int, size(title))
-        for request, *gesture in [("set_maximized", left + width - 40, top + 15, "click", 1),
-                                  ("move", left + 60, top + 15, "click", "--repeat", 2, 1),
-                                  ("resize", left + width - 2, top + height - 2, "mousedown", 1)]:
+        for request, *gesture in [("set_maximized", width - 40, 15, "click", 1),
+                                  ("move", 60, 15, "click", "--repeat", 2, 1),
+                                  ("resize", width - 2, height - 2, "mousedown", 1)]:
             since = len(told())
-            xdotool("mousemove", *gesture)
+            left, top = press(title, *gesture)
             wait(lambda: "%s.%s(" % (window(title)[2], request) in told(since), request)
             xdotool("mousemove", left + width + 90, top + height + 60, "mouseup", 1)
             # Maximized, it takes the whole screen as it is told, then comes back to its own size.
@@ -192,15 +189,16 @@ def compositor():
             wait(lambda: app.poll() is not None or large() == (request == "set_maximized")
                  and size(title) == (str(width), str(height)), "%s at its size after %s" % (title, request))
             assert app.poll() is None, "the program ended after %s on %s" % (request, title)
-        return left + 3, top + 30  # its client area: Qt's frame has a 30 px title bar, 3 px edges
 
-    left, top = gestures(caption)
-    xdotool("mousemove", left + 464, top + 348, "click", 1)  # 登録
-    x, y = gestures(caption + "　登録ウィンドウ")
-    xdotool("mousemove", x + 432, y + 132, "click", 1)  # its 終了
-    xdotool("mousemove", left + 464, top + 284, "click", 1)  # 開く: the address book is empty
+    # Buttons by where they are in the frame: Qt's has a 30 px title bar and 3 px edges.
+    gestures(caption)
+    press(caption, 3 + 464, 30 + 348, "click", 1)  # 登録
+    gestures(caption + "　登録ウィンドウ")
+    press(caption + "　登録ウィンドウ", 3 + 432, 30 + 132, "click", 1)  # its 終了
+    press(caption, 3 + 464, 30 + 284, "click", 1)  # 開く: the address book is empty
     gestures("Pellinova")
-    xdotool("key", "Return", "mousemove", left + 464, top + 316, "click", 1)  # OK, then 終了
+    xdotool("key", "Return")  # OK
+    press(caption, 3 + 464, 30 + 316, "click", 1)  # 終了
     assert wait(lambda: app.poll() is not None, "end") and app.returncode == 0, app.returncode
 
 
