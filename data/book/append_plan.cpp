@@ -60,8 +60,10 @@ Result<QByteArray> shiftJisFromUtf8(QByteArrayView utf8, const QString &path) {
     refused.kind = Kind::CannotConvertBook;
     refused.path = path;
     forEachField(bytes, [&](qint16 record, qint16 field, QByteArrayView raw) {
+        if (refused.record != 0)
+            return; // the first is named
         const auto encoded = ShiftJis::encode(textOfUtf8(raw));
-        if (!encoded.ok() && refused.record == 0) {
+        if (!encoded.ok()) {
             refused.record = record;
             refused.field = field;
             refused.character = encoded.error().character;
@@ -87,7 +89,7 @@ Result<AppendPlan> planAppend(const QByteArray &line, QByteArrayView existing, c
                               Repairs agreed) {
     if (encodingOf(existing) == BookEncoding::ShiftJis)
         return planShiftJis(line, existing, path, agreed);
-    const auto converted = shiftJisFromUtf8(existing, path);
+    auto converted = shiftJisFromUtf8(existing, path);
     if (!converted.ok())
         return converted.error();
     const auto plan = planShiftJis(line, converted.value(), path, agreed);
@@ -95,5 +97,8 @@ Result<AppendPlan> planAppend(const QByteArray &line, QByteArrayView existing, c
         return plan;
     if (!agreed.testFlag(Repair::ConvertToShiftJis))
         return DataError{.kind = Kind::Utf8BookNotConverted, .path = path};
-    return AppendPlan{converted.value().first(plan.value().keep) + plan.value().bytes, 0, true};
+    QByteArray book = std::move(converted.value()); // cut and extended in place, not copied
+    book.truncate(plan.value().keep);
+    book += plan.value().bytes;
+    return AppendPlan{std::move(book), 0, true};
 }

@@ -102,6 +102,8 @@ Status writeInPlace(const DataFolder &folder, const QString &name, QByteArrayVie
     Status written = writeNewFile(folder, passing, bytes);
     if (written.ok())
         written = putInPlace(passing);
+    if (written.ok())
+        written = folder.flush();
     folder.remove(passing); // when it failed, or a file already in place was kept
     return written;
 }

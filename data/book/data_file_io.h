@@ -21,8 +21,9 @@ class DataFolder;
 [[nodiscard]] Result<QByteArray> readDataFile(const DataFileLocation &location);
 
 // Writes the bytes to a new owner-only file under a passing name beside `name`, on the disk,
-// then has `putInPlace` give it that name in one step. The passing file is never left behind,
-// nor what an earlier attempt that was cut short left under its name.
+// then has `putInPlace` give it that name in one step, and that name reach the disk too. The
+// passing file is never left behind, nor what an earlier attempt that was cut short left under
+// its name.
 [[nodiscard]] Status writeInPlace(const DataFolder &folder, const QString &name,
                                   QByteArrayView bytes,
                                   const std::function<Status(const QString &passing)> &putInPlace);

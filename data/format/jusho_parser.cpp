@@ -5,6 +5,7 @@
 #include "shift_jis.h"
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -159,28 +160,27 @@ Result<QString> fromUtf8(QByteArrayView field) {
     return text;
 }
 
-// Reads a Shift-JIS book. Decoding the file in one piece is much faster than field by field.
-// Bytes that do not decode may still lie outside every field (after a closing quote), so only
-// the field by field reading can tell whether, and where, a field is damaged. It also counts
-// in bytes, which is what a stop must report.
-Parsed parseShiftJis(JushoTable &table, QByteArrayView bytes, const QString &path) {
-    if (const Result<QString> text = ShiftJis::decode(bytes); text.ok()) {
-        const Parsed parsed = parseText(table, text.value(), path);
-        if (!parsed.stop)
-            return parsed;
-    }
-    return parseBytes(table, bytes, path, ShiftJis::decodeForShowing);
+// The book's text when it decodes in one piece, which is much faster than field by field.
+std::optional<QString> wholeText(QByteArrayView bytes, BookEncoding encoding) {
+    if (encoding == BookEncoding::Utf8)
+        return bytes.isValidUtf8() ? std::optional(textOfUtf8(bytes)) : std::nullopt;
+    Result<QString> text = ShiftJis::decode(bytes);
+    return text.ok() ? std::optional(std::move(text.value())) : std::nullopt;
 }
 
 } // namespace
 
 Result<qint16> parseJushoTable(JushoTable &table, QByteArrayView bytes, const QString &path,
                                BookEncoding encoding) {
-    // A book saved again as UTF-8 reads field by field: its delimiters are ASCII too.
-    const QByteArrayView text = withoutByteOrderMark(bytes);
+    // Bytes that do not decode may still lie outside every field (after a closing quote), so
+    // only reading field by field tells whether, and where, a field is damaged. The delimiters
+    // are ASCII, never part of a character in either encoding: both ways find the same records.
     const bool utf8 = encoding == BookEncoding::Utf8;
-    const Parsed parsed =
-        utf8 ? parseBytes(table, text, path, fromUtf8) : parseShiftJis(table, bytes, path);
+    const QByteArrayView text = utf8 ? withoutByteOrderMark(bytes) : bytes;
+    const std::optional<QString> whole = wholeText(text, encoding);
+    const Parsed parsed = whole  ? parseText(table, *whole, path)
+                          : utf8 ? parseBytes(table, text, path, fromUtf8)
+                                 : parseBytes(table, text, path, ShiftJis::decodeForShowing);
     table.keepOwnText(qint16(parsed.count + 1));
     Result<qint16> loaded(parsed.count);
     if (utf8)

@@ -110,9 +110,10 @@ public:
     void remove(const QString &name) const;
     // Removes the data file that openDataFile() created, while it is still open.
     void remove(const DataFile &created) const;
-    // Puts the file of that name in the data file's place in one step, and has that reach the
-    // disk. The data file, open for an append, is closed first (Windows cannot replace a file
-    // it holds open); on failure it is where it was and the other file is left for the caller.
+    // Puts the file of that name in the data file's place in one step (flush() then has that
+    // reach the disk). The data file, open for an append, is closed first (Windows cannot
+    // replace a file it holds open); on failure it is where it was and the other file is left
+    // for the caller.
     Status replaceDataFile(const QString &name, DataFile &dataFile) const;
     // Gives the file `from` the name `to` in one step, unless a file of that name is there
     // already, which is then left as it is (and `from` too).

@@ -200,7 +200,7 @@ Status DataFolder::replaceDataFile(const QString &name, DataFile &dataFile) cons
     if (::renameat(m_handle.get(), QFile::encodeName(name).constData(), m_handle.get(),
                    QFile::encodeName(m_fileName).constData()) != 0)
         return systemFailure(Kind::WriteFailed, filePath(m_fileName), errno);
-    return flush();
+    return {};
 }
 
 Status DataFolder::moveUnlessThere(const QString &from, const QString &to) const {

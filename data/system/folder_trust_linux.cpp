@@ -1,27 +1,30 @@
 #include "folder_trust_linux.h"
 
 #include <grp.h>
+#include <optional>
 #include <pwd.h>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-// Whether the group can hold no one but the user: the user's own primary group (Debian and
-// Ubuntu make one for each user, and give such users umask 002), with no other member listed
-// and no other user's primary group. What the user database does not list cannot be seen; the
-// same trust OpenSSH gives such a group.
-bool groupIsTheUsersAlone(gid_t group) {
+// The group that can hold no one but the user, if there is one: the user's own primary group
+// (Debian and Ubuntu make one for each user, and give such users umask 002), with no other
+// member listed and no other user's primary group. What the user database does not list cannot
+// be seen; the same trust OpenSSH gives such a group. The database is read once, when first
+// needed.
+std::optional<gid_t> usersOwnGroup() {
     const struct passwd *me = ::getpwuid(currentUser());
-    if (me == nullptr || me->pw_gid != group)
-        return false;
+    if (me == nullptr)
+        return std::nullopt;
+    const gid_t group = me->pw_gid;
     const std::string name = me->pw_name; // getpwent() below reuses the entry's memory
     const struct group *entry = ::getgrgid(group);
     if (entry == nullptr)
-        return false;
+        return std::nullopt;
     for (char *const *member = entry->gr_mem; *member != nullptr; ++member) {
         if (name != *member)
-            return false;
+            return std::nullopt;
     }
     bool alone = true;
     ::setpwent();
@@ -30,18 +33,12 @@ bool groupIsTheUsersAlone(gid_t group) {
             alone = false;
     }
     ::endpwent();
-    return alone;
+    return alone ? std::optional(group) : std::nullopt;
 }
 
-// The user database is read once for each group asked about.
-bool groupIsTheUsersAloneCached(gid_t group) {
-    static gid_t asked = gid_t(-1);
-    static bool answer = false;
-    if (group != asked) {
-        answer = groupIsTheUsersAlone(group);
-        asked = group;
-    }
-    return answer;
+bool groupIsTheUsersAlone(gid_t group) {
+    static const std::optional<gid_t> own = usersOwnGroup();
+    return own == group;
 }
 
 } // namespace
@@ -59,7 +56,7 @@ bool othersMayWrite(const struct stat &info) {
     if (info.st_uid == 0 && (info.st_mode & S_ISVTX))
         return false;
     return (info.st_mode & S_IWOTH) ||
-           ((info.st_mode & S_IWGRP) && !groupIsTheUsersAloneCached(info.st_gid));
+           ((info.st_mode & S_IWGRP) && !groupIsTheUsersAlone(info.st_gid));
 }
 
 void makePrivate(int fd, const struct stat &info) {
