@@ -3,8 +3,8 @@
 #include "own_size.h"
 
 #include <QAbstractButton>
-#include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTextBoundaryFinder>
@@ -17,19 +17,18 @@ namespace {
 // a long folder name would otherwise make the box wider than the screen and cut it off.
 constexpr int kLongestRun = 40;
 
-// The text with a zero-width space wherever a run with nowhere to break is longer than that,
-// so that every line wraps within the box and the whole text can be read.
+// The text with a zero-width space before every character of a run with nowhere to break,
+// once it is longer than that, so that every line wraps within the box, as full as it can be,
+// and the whole text can be read.
 QString breakableEverywhere(const QString &text) {
     QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
     QString shown;
-    shown.reserve(text.size() + text.size() / kLongestRun);
+    shown.reserve(text.size() * 2);
     qsizetype from = 0;
     for (qsizetype at = lines.toNextBoundary(); at != -1; at = lines.toNextBoundary()) {
-        for (qsizetype i = from, run = 0; i < at; ++i, ++run) {
-            if (run >= kLongestRun && !text[i].isLowSurrogate()) {
+        for (qsizetype i = from; i < at; ++i) {
+            if (i - from >= kLongestRun && !text[i].isLowSurrogate())
                 shown += QChar(0x200B);
-                run = 0;
-            }
             shown += text[i];
         }
         from = at;
@@ -38,18 +37,28 @@ QString breakableEverywhere(const QString &text) {
 }
 
 // QMessageBox wraps a long text at the width it finds usual (half the screen, at most 500
-// pixels). A longer one gets the width it needs to stay within half the screen's height,
-// but never more than three quarters of the screen's width.
+// pixels), and makes no box wider than its own limit. A longer text gets the narrowest width,
+// up to that limit, at which it takes at most half the screen's height.
 void fitToScreen(QMessageBox &box) {
     auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    if (label == nullptr || box.screen() == nullptr)
+    if (label == nullptr || box.layout() == nullptr || box.screen() == nullptr)
         return;
     const QRect screen = box.screen()->availableGeometry();
-    const QFontMetrics metrics(label->font());
-    const qint64 area = qint64(metrics.horizontalAdvance(label->text())) * metrics.lineSpacing();
-    const qint64 wanted = area / std::max(1, screen.height() / 2);
-    if (wanted > std::min(screen.width() / 2, 500))
-        label->setMinimumWidth(int(std::min<qint64>(wanted, screen.width() * 3 / 4)));
+    // Within QMessageBox's own limit, and never more than three quarters of the screen.
+    const int limit =
+        screen.width() <= 1024 ? screen.width() * 3 / 4 : std::min(screen.width() - 480, 1000);
+    // What the box holds beside the text (its icon and margins), found with a text wider than
+    // anything else in it.
+    label->setMinimumWidth(limit);
+    const int widest = limit - (box.layout()->totalMinimumSize().width() - limit);
+    label->setMinimumWidth(0);
+    const int usual = std::min(screen.width() / 2, 500);
+    label->setWordWrap(true);
+    int width = usual;
+    while (width < widest && label->heightForWidth(width) > screen.height() / 2)
+        width = std::min(widest, width + 20);
+    if (width > usual)
+        label->setMinimumWidth(width);
 }
 
 // A message box over the window, titled with the program's name; the button pressed. The
