@@ -36,7 +36,7 @@ build() { # build DIR cmake-options...
 case "${1:-}" in
 start)
     install_missing "${RUN_PACKAGES[@]}"
-    build build -DBUILD_TESTING=OFF
+    build build -DBUILD_TESTING=OFF -DPELLINOVA_BENCHMARKS=OFF
     exec build/app/pellinova
     ;;
 test)

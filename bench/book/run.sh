@@ -3,10 +3,10 @@
 # prints the times with their goals, first offscreen, then in real windows on an X server of its own:
 # Add against its floor, Open and choosing with large books, and the worst a file within the
 # size bound can do.
-#   run.sh [BUILD_DIR] [ITERATIONS] [SCRATCH_DIR]   (defaults: build, 50, BUILD_DIR)
+#   run.sh [BUILD_DIR] [ITERATIONS] [SCRATCH_DIR]   (defaults: build-bench, 50, BUILD_DIR)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(realpath -m "${1:-$here/../../build}")
+build=$(realpath -m "${1:-$here/../../build-bench}")
 "$here/../build.sh" "$build" bench_book
 program=$build/bench/book/bench_book
 scratch=${3:-$build/bench-book-XXXXXX}

@@ -6,7 +6,7 @@
 #   run.sh [--build DIR] [--runs N] [--program PATH] [--floor PATH]
 #          [--program-env VAR=VALUE]... [--floor-env VAR=VALUE]...
 #
-#   --build DIR      build folder holding app/pellinova and bench/startup/ (default: build)
+#   --build DIR      build folder holding app/pellinova and bench/startup/ (default: build-bench)
 #   --runs N         measured runs of each, after one warm-up run of each (default: 20)
 #   --program PATH   the program to measure (default: DIR/app/pellinova)
 #   --floor PATH     what to compare it with (default: DIR/bench/startup/bench_startup_floor)
@@ -17,7 +17,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-build="$here/../../build"
+build="$here/../../build-bench"
 runs=20
 program=""
 floor=""

@@ -15,7 +15,7 @@ caption = os.environ["PELLINOVA_CAPTION"]  # the main window's title, from the p
 kind = "wine" if mode == "setup" else mode
 needed = {"atspi": ["Xvfb", "dbus-daemon", "dbus-send", "/usr/libexec/at-spi-bus-launcher"],
           "wayland": ["Xvfb", "weston", "weston-debug", "xdotool"],
-          "wine": ["wine", "xdotool", "xclip"]}[kind]
+          "wine": ["wine", "xdotool", "xclip"] + (["import"] if mode == "setup" else [])}[kind]
 missing = [tool for tool in needed if not shutil.which(tool)] + {
     "atspi": [] if importlib.util.find_spec("pyatspi") else ["python3-pyatspi"],
     "wayland": [] if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*") else ["qt6-wayland"],

@@ -48,7 +48,7 @@ class TestFrmToroku : public QObject {
     QComboBox *kind(int row) const { return get<QComboBox>("cboPhone_" + QString::number(row)); }
     QListWidget *categories() const { return get<QListWidget>("lstOS"); }
     QPlainTextEdit *notes() const { return get<QPlainTextEdit>("Text1"); }
-    ShownMessage press(const QString &button, Answer answer = QMessageBox::Ok) const {
+    ShownMessage press(const QString &button, Answer answer = {}) const {
         QPushButton *pushed = get<QPushButton>(button);
         return messagesDuring([pushed] { QTest::mouseClick(pushed, Qt::LeftButton); }, answer);
     }

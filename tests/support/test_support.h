@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include <functional>
-#include <variant>
+#include <optional>
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -63,12 +63,11 @@ struct ShownMessage {
     QSize size;                // of the last message box, as shown
 };
 
-// Runs the action and closes every modal window it opens, answering each message box with
-// the button given, or a question by pressing the key given on it (any other box with OK),
-// and keeps the last message box's text.
-using Answer = std::variant<QMessageBox::StandardButton, Qt::Key>;
-inline ShownMessage messagesDuring(const std::function<void()> &action,
-                                   Answer answer = QMessageBox::Ok) {
+// Runs the action and closes every modal window it opens, answering a question by pressing
+// the key given on it and any other message box with OK, and keeps the last message box's
+// text.
+using Answer = std::optional<Qt::Key>;
+inline ShownMessage messagesDuring(const std::function<void()> &action, Answer key = {}) {
     ShownMessage shown;
     QWidget *const alreadyOpen = QApplication::activeModalWidget();
     QPointer<QWidget> answered; // a key's press closes its box a moment later
@@ -89,12 +88,11 @@ inline ShownMessage messagesDuring(const std::function<void()> &action,
         for (const QAbstractButton *button : box->buttons())
             shown.buttons << button->text();
         ++shown.count;
-        const auto *key = std::get_if<Qt::Key>(&answer);
         if (key && box->button(QMessageBox::Yes)) {
             answered = box;
             QTest::keyClick(box, *key);
         } else {
-            box->done(key ? QMessageBox::Ok : std::get<QMessageBox::StandardButton>(answer));
+            box->done(QMessageBox::Ok);
         }
     });
     poll.start(0);
